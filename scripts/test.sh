@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+bash scripts/build.sh build
+export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+ctest --test-dir build --output-on-failure -j "$(nproc)"
