@@ -1,0 +1,119 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "engine/calendar_time.h"
+#include "engine/frame_info.h"
+#include "storage/format_variant.h"
+#include "storage/vvf_block.h"
+
+namespace tavrix {
+
+// Turns a VVF source (a file, a DVR disk or a disk image) into frames, one
+// call at a time, forwards or backwards. There is no index: every position is
+// a byte offset that the reader scans from for the next start code, and the
+// time of a frame is that of the last block header read.
+//
+// Not thread-safe: reads, seeks and Open/Close come from one thread at a time;
+// Position, Size and GetBlockTime may be polled from another for display.
+class VvfReader {
+ public:
+  // The caller's buffer for ReadNext, ReadPrev and ReadAtTarget must hold
+  // this many bytes; longer frames are cut to it.
+  static constexpr std::size_t kFrameBufferSize = 131072;
+
+  // Called for every block whose header the reader examines, with the
+  // block's file offset and whether its check byte matched. A block may be
+  // reported more than once when the scan moves back into it.
+  using BlockObserver = std::function<void(std::uint64_t offset, const VvfBlockHeader& header, bool valid)>;
+
+  VvfReader();
+  VvfReader(const VvfReader&) = delete;
+  VvfReader& operator=(const VvfReader&) = delete;
+  virtual ~VvfReader();
+
+  // Opens a VVF file, or with isDisk a DVR disk or disk image whose 16-bit
+  // words are byte-swapped. A block device's size comes from the device, a
+  // file's from its length. False, with LastError set, when the path cannot
+  // be opened for reading, is not a file or block device, or has no size.
+  bool Open(const std::string& path, bool isDisk);
+  void Close();
+  bool IsOpen() const;
+
+  void SetFormatVariant(FormatVariant variant);
+  // UTC minus local standard time in seconds; StandardTimeBias() by default.
+  void SetTimeBias(std::int32_t biasSeconds);
+  void SetBlockObserver(BlockObserver observer);
+
+  std::uint64_t Size() const { return size_; }
+  std::uint64_t Position() const { return position_; }
+  // Moves the scan position; ignored at or beyond the end of the source.
+  void Seek(std::uint64_t position);
+  // The target of the next ReadAtTarget; false (target kept) when the source
+  // is empty or the position lies at or beyond its end.
+  bool SetSeekTarget(std::uint64_t position);
+
+  // Each copies one frame into buffer (kFrameBufferSize bytes) and returns its
+  // length, or 0 when this call delivered none (end of source, a damaged
+  // block skipped, or nothing complete yet). Video frames are delivered from
+  // their start code on; audio frames as their samples only.
+  std::uint32_t ReadNext(std::uint8_t* buffer);
+  std::uint32_t ReadPrev(std::uint8_t* buffer);
+  // The first complete video frame that begins after the start of the block
+  // holding the seek target.
+  std::uint32_t ReadAtTarget(std::uint8_t* buffer);
+
+  // Describes the frame last delivered.
+  const FrameInfo& frameInfo() const { return info_; }
+  // File offset of the first byte of the start code of the frame last
+  // delivered.
+  std::uint64_t FrameOffset() const { return frameOffset_; }
+  // The time of the last block header read; false before any was read or
+  // when the source is closed.
+  bool GetBlockTime(CalendarTime& out) const;
+  const std::string& SourceName() const { return sourceName_; }
+  // Why the last Open failed, as one line.
+  const std::string& LastError() const { return lastError_; }
+
+ private:
+  enum class BlockRead { kOk, kShort, kRejected };
+
+  BlockRead ReadBlock(std::uint64_t offset);
+  void ResetGathering();
+  std::uint32_t DeliverForward(std::uint8_t* buffer);
+  std::uint32_t DeliverBackward(std::uint8_t* buffer);
+  // Scans the payload bytes of the current block from index `from`; returns
+  // the index of the byte that completed a frame's following start code, or
+  // kVvfBlockSize when the block ended first.
+  std::size_t ScanForward(std::size_t from);
+
+  int fd_ = -1;
+  std::string sourceName_;
+  std::string lastError_;
+  bool isDisk_ = false;
+  bool bigEndian_ = false;
+  std::int32_t timeBias_;
+  BlockObserver blockObserver_;
+
+  std::uint64_t size_ = 0;
+  std::uint64_t position_ = 0;
+  std::uint64_t seekTarget_ = 0;
+  std::uint64_t blockOffset_ = 0;  // file offset of the block in block_
+  bool blockLoaded_ = false;
+
+  std::uint32_t window_ = 0xFFFFFFFF;
+  bool collecting_ = false;
+  std::size_t collected_ = 0;
+  bool lastBackward_ = false;
+  std::uint64_t gatherStart_ = 0;  // file offset of the start code being gathered from
+  std::uint64_t frameOffset_ = 0;
+
+  FrameInfo info_;
+  std::unique_ptr<std::uint8_t[]> block_;
+  std::unique_ptr<std::uint8_t[]> frameBuffer_;
+};
+
+}  // namespace tavrix
