@@ -1,0 +1,16 @@
+#pragma once
+#include <string>
+
+#include "engine/calendar_time.h"
+
+namespace tavrix {
+
+inline constexpr const char* kDefaultTimeFormat = "%Y/%m/%d %H:%M:%S";
+
+// "CH<n>" for channel n - 1, followed directly by the picture time in the
+// given strftime format when withTime is set and the time has a year. The
+// time is taken as local time; a time or format that cannot be rendered adds
+// nothing.
+std::string CaptionText(int channel, bool withTime, const CalendarTime& time, const std::string& timeFormat);
+
+}  // namespace tavrix
