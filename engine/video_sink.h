@@ -3,6 +3,7 @@
 #include <string>
 
 #include "engine/calendar_time.h"
+#include "net/mouse_report.h"
 
 namespace tavrix {
 
@@ -53,6 +54,10 @@ class VideoSink {
   virtual void SetOsdColours(std::uint32_t text, std::uint32_t outline) = 0;
   virtual void SetUseDirectDraw(bool use) = 0;
   virtual bool GetUseDirectDraw() const = 0;
+
+  // Where the view records the mouse for the DVR's remote mouse control; the
+  // network client takes the reports from it.
+  virtual MouseReport& mouseReport() = 0;
 };
 
 }  // namespace tavrix

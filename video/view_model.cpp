@@ -154,43 +154,52 @@ void VideoViewModel::UpdateLayoutLocked() {
   layout_ = ViewLayout::Compute(width_, height_, channelCount_, split_, page_);
 }
 
-bool VideoViewModel::RecordMouseLocked(int x, int y) {
+bool VideoViewModel::PlaceMouseLocked(int x, int y) {
   if (x < 0 || y < 0 || x >= width_ || y >= height_) return false;
   mouse_.x = x;
   mouse_.y = y;
   mouse_.viewWidth = width_;
   mouse_.viewHeight = height_;
-  mousePending_ = true;
   return true;
 }
 
 void VideoViewModel::MouseMove(int x, int y, int keyFlags) {
   std::lock_guard lock(mutex_);
-  if (!RecordMouseLocked(x, y)) return;
+  if (!PlaceMouseLocked(x, y)) return;
   // Only no button, left alone or right alone; a held Shift or Ctrl keeps the buttons.
   if (keyFlags == 0 || keyFlags == kKeyLeftButton || keyFlags == kKeyRightButton) mouse_.buttons = keyFlags;
+  mouseReport_.Record(mouse_);
 }
 
 void VideoViewModel::LeftButtonDown(int x, int y) {
   std::lock_guard lock(mutex_);
-  if (RecordMouseLocked(x, y)) mouse_.buttons = 1;
+  if (!PlaceMouseLocked(x, y)) return;
+  mouse_.buttons = MouseReport::kLeft;
+  mouseReport_.Record(mouse_);
 }
 
 void VideoViewModel::LeftButtonUp(int x, int y) {
   std::lock_guard lock(mutex_);
-  if (RecordMouseLocked(x, y) && (mouse_.buttons == 1 || mouse_.buttons == 2)) mouse_.buttons = 0;
+  if (!PlaceMouseLocked(x, y)) return;
+  if (mouse_.buttons == MouseReport::kLeft || mouse_.buttons == MouseReport::kRight) mouse_.buttons = MouseReport::kNone;
+  mouseReport_.Record(mouse_);
 }
 
 void VideoViewModel::RightDoubleClick(int x, int y) {
   std::lock_guard lock(mutex_);
-  if (RecordMouseLocked(x, y)) mouse_.buttons = 4;
+  if (!PlaceMouseLocked(x, y)) return;
+  mouse_.buttons = MouseReport::kRightDouble;
+  mouseReport_.Record(mouse_);
 }
 
 void VideoViewModel::LeftDoubleClick(int x, int y) {
   std::function<void()> handler;
   {
     std::lock_guard lock(mutex_);
-    if (RecordMouseLocked(x, y)) mouse_.buttons = 3;
+    if (PlaceMouseLocked(x, y)) {
+      mouse_.buttons = MouseReport::kLeftDouble;
+      mouseReport_.Record(mouse_);
+    }
     if (split_ == 4 || split_ == 9 || split_ == 16) {
       for (int channel = 0; channel < channelCount_; ++channel) {
         const auto index = static_cast<std::size_t>(channel);
@@ -205,14 +214,6 @@ void VideoViewModel::LeftDoubleClick(int x, int y) {
     handler = layoutChanged_;
   }
   if (handler) handler();
-}
-
-bool VideoViewModel::TakeMouseReport(MouseReport& report) {
-  std::lock_guard lock(mutex_);
-  if (!mousePending_) return false;
-  report = mouse_;
-  mousePending_ = false;
-  return true;
 }
 
 void VideoViewModel::SetLayoutChangedHandler(std::function<void()> handler) {

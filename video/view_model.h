@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/mouse_report.h"
 #include "engine/video_sink.h"
+#include "net/mouse_report.h"
 #include "video/view_layout.h"
 
 namespace tavrix {
@@ -16,7 +16,7 @@ namespace tavrix {
 // The video view without its drawing: tile layout and pages, the last picture
 // of every channel, captions, the double-click layout switch and the mouse
 // report. The headless CLI uses it as it is; a window draws from it.
-class VideoViewModel : public VideoSink, public MouseReportSource {
+class VideoViewModel : public VideoSink {
  public:
   static constexpr int kMaxChannels = ViewLayout::kMaxChannels;
   // Largest picture a channel keeps: 640 x 272, YUV 4:2:0.
@@ -63,7 +63,7 @@ class VideoViewModel : public VideoSink, public MouseReportSource {
   // layout-changed handler.
   void LeftDoubleClick(int x, int y);
   void RightDoubleClick(int x, int y);
-  bool TakeMouseReport(MouseReport& report) override;
+  MouseReport& mouseReport() override { return mouseReport_; }
   // Called (without the view's lock held) after a double click.
   void SetLayoutChangedHandler(std::function<void()> handler);
 
@@ -96,7 +96,7 @@ class VideoViewModel : public VideoSink, public MouseReportSource {
 
   bool SetSplitLocked(int split, int page);
   void UpdateLayoutLocked();
-  bool RecordMouseLocked(int x, int y);
+  bool PlaceMouseLocked(int x, int y);
   static bool ValidChannel(int channel) { return channel >= 0 && channel < kMaxChannels; }
 
   mutable std::mutex mutex_;
@@ -117,8 +117,8 @@ class VideoViewModel : public VideoSink, public MouseReportSource {
   std::uint32_t outlineColour_ = 0x141414;
   ViewLayout layout_;
   std::array<Channel, kMaxChannels> channels_;
-  MouseReport mouse_;
-  bool mousePending_ = false;
+  MouseReport::State mouse_;
+  MouseReport mouseReport_;
   std::function<void()> layoutChanged_;
 };
 

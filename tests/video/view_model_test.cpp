@@ -103,9 +103,9 @@ TEST(VideoViewModel, DoubleClickSwitchesBetweenOneChannelAndTheGrid) {
   EXPECT_EQ(view.GetPage(), 1);
   EXPECT_EQ(notices, 2);
 
-  MouseReport report;
-  ASSERT_TRUE(view.TakeMouseReport(report));
-  EXPECT_EQ(report.buttons, 3);
+  const auto report = view.mouseReport().TakePending();
+  ASSERT_TRUE(report.has_value());
+  EXPECT_EQ(report->buttons, MouseReport::kLeftDouble);
 }
 
 TEST(VideoViewModel, DoubleClickOnAnEmptyPositionKeepsTheLayout) {
@@ -177,31 +177,34 @@ TEST(VideoViewModel, CaptionAppendsThePictureTimeWithoutABlank) {
 
 TEST(VideoViewModel, MouseReportFollowsTheButtonRules) {
   VideoViewModel view(640, 448);
-  MouseReport report;
-  EXPECT_FALSE(view.TakeMouseReport(report));
+  MouseReport& mouse = view.mouseReport();
+  EXPECT_FALSE(mouse.TakePending());
 
   view.LeftButtonDown(100, 50);
   view.MouseMove(120, 60, VideoViewModel::kKeyLeftButton | 4);  // left with Shift: buttons kept, position moves
-  ASSERT_TRUE(view.TakeMouseReport(report));
-  EXPECT_EQ(report.buttons, 1);
-  EXPECT_EQ(report.x, 120);
-  EXPECT_EQ(report.y, 60);
-  EXPECT_EQ(report.viewWidth, 640);
-  EXPECT_EQ(report.viewHeight, 448);
-  EXPECT_FALSE(view.TakeMouseReport(report));  // taken once
+  auto report = mouse.TakePending();
+  ASSERT_TRUE(report);
+  EXPECT_EQ(report->buttons, MouseReport::kLeft);
+  EXPECT_EQ(report->x, 120);
+  EXPECT_EQ(report->y, 60);
+  EXPECT_EQ(report->viewWidth, 640);
+  EXPECT_EQ(report->viewHeight, 448);
+  EXPECT_FALSE(mouse.TakePending());  // taken once
 
   view.MouseMove(640, 10, 0);  // outside the area: ignored
-  EXPECT_FALSE(view.TakeMouseReport(report));
+  EXPECT_FALSE(mouse.TakePending());
 
   view.RightDoubleClick(5, 5);
-  view.LeftButtonUp(6, 6);  // buttons 4 is not a press that an up ends
-  ASSERT_TRUE(view.TakeMouseReport(report));
-  EXPECT_EQ(report.buttons, 4);
+  view.LeftButtonUp(6, 6);  // a double click is not a press that an up ends
+  report = mouse.TakePending();
+  ASSERT_TRUE(report);
+  EXPECT_EQ(report->buttons, MouseReport::kRightDouble);
 
   view.MouseMove(7, 7, VideoViewModel::kKeyRightButton);
   view.LeftButtonUp(8, 8);
-  ASSERT_TRUE(view.TakeMouseReport(report));
-  EXPECT_EQ(report.buttons, 0);
+  report = mouse.TakePending();
+  ASSERT_TRUE(report);
+  EXPECT_EQ(report->buttons, MouseReport::kNone);
 }
 
 TEST(VideoViewModel, ZeroColourBecomesNearBlack) {
