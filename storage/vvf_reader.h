@@ -80,15 +80,23 @@ class VvfReader {
 
  private:
   enum class BlockRead { kOk, kShort, kRejected };
+  // frameEnded: the scan reached the end of a frame, even when that frame
+  // had nothing to deliver (an audio frame too short for its header).
+  struct ForwardResult {
+    std::uint32_t length = 0;
+    bool frameEnded = false;
+  };
 
   BlockRead ReadBlock(std::uint64_t offset);
   void ResetGathering();
-  std::uint32_t DeliverForward(std::uint8_t* buffer);
-  std::uint32_t DeliverBackward(std::uint8_t* buffer);
-  // Scans the payload bytes of the current block from index `from`; returns
-  // the index of the byte that completed a frame's following start code, or
-  // kVvfBlockSize when the block ended first.
+  ForwardResult ReadForward(std::uint8_t* buffer);
+  // Scans the current block from index `from`; returns the index of the byte
+  // that completed the start code after a gathered frame, or kVvfBlockSize
+  // when the block ended first.
   std::size_t ScanForward(std::size_t from);
+  // codeEnd: file offset of the last byte of the start code that ended the frame.
+  ForwardResult DeliverForward(std::uint8_t* buffer, std::uint64_t codeEnd);
+  std::uint32_t DeliverBackward(std::uint8_t* buffer);
 
   int fd_ = -1;
   std::string sourceName_;

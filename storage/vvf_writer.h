@@ -27,8 +27,8 @@ class VvfWriter {
   VvfWriter& operator=(const VvfWriter&) = delete;
   virtual ~VvfWriter();
 
-  // inputLayout is the layout of the frames handed in (2, the network
-  // stream); splitCount the engine's channel count.
+  // inputLayout is the layout of the frames handed in; only the network
+  // stream's (2, QM_QMN) exists. splitCount is the engine's channel count.
   void Init(int inputLayout, FormatVariant variant, int splitCount);
   // Seconds since 1970 for block headers; the system clock by default.
   void SetClock(Clock clock);
@@ -69,11 +69,10 @@ class VvfWriter {
   void ConvertLayout(std::uint8_t* frame) const;
   bool StageDateStamped(Stage& stage, const std::uint8_t* bytes, std::size_t length, std::time_t now, bool audio);
   bool WriteOut(const std::uint8_t* bytes, std::size_t length);
-  bool Fail(const std::string& what);
-  void CloseFile();
+  // Ends the recording after a failed write; always false.
+  bool Fail(int error);
 
   mutable std::mutex mutex_;
-  int inputLayout_ = 2;
   FormatVariant variant_ = FormatVariant::QM_QMT2;
   int splitCount_ = 4;
   Clock clock_;

@@ -1,0 +1,380 @@
+#include "storage/vvf_reader.h"
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+#include "storage/block_time.h"
+
+namespace tavrix {
+namespace {
+
+constexpr std::uint64_t kBlockMask = ~static_cast<std::uint64_t>(kVvfBlockSize - 1);
+
+std::uint64_t BlockStart(std::uint64_t offset) { return offset & kBlockMask; }
+std::size_t InBlock(std::uint64_t offset) { return static_cast<std::size_t>(offset % kVvfBlockSize); }
+
+// Moves back over `count` stream bytes from `offset` (the offset just after
+// the last of them), stepping over block headers.
+std::uint64_t RetreatStream(std::uint64_t offset, int count) {
+  for (int i = 0; i < count; ++i) {
+    --offset;
+    if (InBlock(offset) < kVvfHeaderSize) {
+      const std::uint64_t start = BlockStart(offset);
+      offset = start == 0 ? kVvfHeaderSize : start - 1;
+    }
+  }
+  return offset;
+}
+
+// Moves forward over `count` stream bytes from the stream byte at `offset`;
+// the result is the offset just after the last of them.
+std::uint64_t AdvanceStream(std::uint64_t offset, int count) {
+  for (int i = 0; i < count; ++i) {
+    ++offset;
+    if (InBlock(offset) == 0 && i + 1 < count) offset += kVvfHeaderSize;
+  }
+  return offset;
+}
+
+bool IsForwardStartCode(std::uint32_t window) {
+  return (window >> 8) == 0x000001 && IsFrameCode(static_cast<std::uint8_t>(window));
+}
+
+// A backward scan meets the start code's bytes last-first: C, 01, 00, 00.
+bool IsBackwardStartCode(std::uint32_t window) {
+  return (window & 0x00FFFFFF) == 0x010000 && IsFrameCode(static_cast<std::uint8_t>(window >> 24));
+}
+
+std::string ErrorLine(const std::string& path, const char* what) { return path + ": " + what; }
+
+}  // namespace
+
+VvfReader::VvfReader()
+    : timeBias_(StandardTimeBias()),
+      block_(std::make_unique<std::uint8_t[]>(kVvfBlockSize)),
+      frameBuffer_(std::make_unique<std::uint8_t[]>(kFrameBufferSize)) {
+  frameBuffer_[2] = 0x01;
+}
+
+VvfReader::~VvfReader() { Close(); }
+
+bool VvfReader::Open(const std::string& path, bool isDisk) {
+  Close();
+  lastError_.clear();
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    lastError_ = ErrorLine(path, std::strerror(errno));
+    return false;
+  }
+  struct stat status {};
+  std::uint64_t size = 0;
+  if (fstat(fd, &status) != 0) {
+    lastError_ = ErrorLine(path, std::strerror(errno));
+  } else if (S_ISREG(status.st_mode)) {
+    size = static_cast<std::uint64_t>(status.st_size);
+  } else if (S_ISBLK(status.st_mode)) {
+    if (ioctl(fd, BLKGETSIZE64, &size) != 0) lastError_ = ErrorLine(path, "Open Error: the disk size cannot be read");
+  } else if (S_ISDIR(status.st_mode)) {
+    lastError_ = ErrorLine(path, "is a directory");
+  } else {
+    lastError_ = ErrorLine(path, "is neither a file nor a disk");
+  }
+  if (!lastError_.empty()) {
+    ::close(fd);
+    return false;
+  }
+  fd_ = fd;
+  sourceName_ = path;
+  isDisk_ = isDisk;
+  size_ = size;
+  position_ = 0;
+  lastBackward_ = false;
+  ResetGathering();
+  info_ = FrameInfo{};
+  return true;
+}
+
+void VvfReader::Close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  blockLoaded_ = false;
+  size_ = 0;
+  position_ = 0;
+  seekTarget_ = 0;
+  sourceName_.clear();
+}
+
+bool VvfReader::IsOpen() const { return fd_ >= 0; }
+
+void VvfReader::SetFormatVariant(FormatVariant variant) {
+  bigEndian_ = UsesBigEndianHeaders(variant);
+  blockLoaded_ = false;
+}
+
+void VvfReader::SetTimeBias(std::int32_t biasSeconds) {
+  timeBias_ = biasSeconds;
+  blockLoaded_ = false;
+}
+
+void VvfReader::SetBlockObserver(BlockObserver observer) { blockObserver_ = std::move(observer); }
+
+void VvfReader::Seek(std::uint64_t position) {
+  if (position < size_) position_ = position;
+}
+
+bool VvfReader::SetSeekTarget(std::uint64_t position) {
+  if (size_ == 0 || position >= size_) return false;
+  seekTarget_ = position;
+  return true;
+}
+
+bool VvfReader::GetBlockTime(CalendarTime& out) const {
+  const CalendarTime& time = info_.time;
+  if (fd_ < 0 || time.year < 1900 || time.month < 1 || time.month > 12 || time.day < 1 || time.day > 31 ||
+      time.hour > 23 || time.minute > 59 || time.second > 59) {
+    return false;
+  }
+  out = time;
+  return true;
+}
+
+void VvfReader::ResetGathering() {
+  collecting_ = false;
+  collected_ = 0;
+  // Bytes on either side of a discontinuity must never combine into a start code.
+  window_ = 0xFFFFFFFF;
+}
+
+VvfReader::BlockRead VvfReader::ReadBlock(std::uint64_t offset) {
+  // A frame shorter than a block is read many times from the same block.
+  if (blockLoaded_ && offset == blockOffset_) return BlockRead::kOk;
+  blockLoaded_ = false;
+  std::size_t got = 0;
+  while (got < kVvfBlockSize) {
+    const ssize_t n = pread(fd_, block_.get() + got, kVvfBlockSize - got, static_cast<off_t>(offset + got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return BlockRead::kShort;
+    got += static_cast<std::size_t>(n);
+  }
+  if (isDisk_) SwapWordBytes(block_.get(), kVvfBlockSize);
+  VvfBlockHeader header;
+  const bool valid = DecodeBlockHeader(block_.get(), bigEndian_, header);
+  if (blockObserver_) blockObserver_(offset, header, valid);
+  if (!valid) return BlockRead::kRejected;
+  info_.time = BlockTimeToLocal(header.blockTime, timeBias_);
+  info_.interval = header.frameInterval;
+  info_.blockChannelMask = header.channelMask;
+  blockOffset_ = offset;
+  blockLoaded_ = true;
+  return BlockRead::kOk;
+}
+
+std::size_t VvfReader::ScanForward(std::size_t from) {
+  const std::uint8_t* bytes = block_.get();
+  std::size_t i = from;
+  while (i < kVvfBlockSize) {
+    if ((window_ & 0xFF) != 0x01) {
+      // Only the byte after a 0x01 can complete a start code: take everything
+      // up to and including the next 0x01 in one piece.
+      const void* hit = std::memchr(bytes + i, 0x01, kVvfBlockSize - i);
+      const std::size_t end = hit ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(hit) - bytes) + 1
+                                  : kVvfBlockSize;
+      const std::size_t run = end - i;
+      if (collecting_) {
+        const std::size_t kept = std::min(run, kFrameBufferSize - collected_);
+        std::memcpy(frameBuffer_.get() + collected_, bytes + i, kept);
+        collected_ += kept;
+      }
+      if (run >= 4) {
+        const std::uint8_t* last = bytes + end - 4;
+        window_ = static_cast<std::uint32_t>(last[0]) << 24 | static_cast<std::uint32_t>(last[1]) << 16 |
+                  static_cast<std::uint32_t>(last[2]) << 8 | last[3];
+      } else {
+        for (std::size_t k = i; k < end; ++k) window_ = window_ << 8 | bytes[k];
+      }
+      i = end;
+      continue;
+    }
+    const std::uint8_t byte = bytes[i];
+    window_ = window_ << 8 | byte;
+    if (collecting_ && collected_ < kFrameBufferSize) frameBuffer_[collected_++] = byte;
+    if (IsForwardStartCode(window_)) {
+      if (collecting_) return i;
+      collecting_ = true;
+      collected_ = 4;
+      frameBuffer_[0] = 0x00;
+      frameBuffer_[1] = 0x00;
+      frameBuffer_[2] = 0x01;
+      frameBuffer_[3] = byte;
+      gatherStart_ = RetreatStream(blockOffset_ + i + 1, 4);
+    }
+    ++i;
+  }
+  return kVvfBlockSize;
+}
+
+VvfReader::ForwardResult VvfReader::ReadForward(std::uint8_t* buffer) {
+  if (fd_ < 0) return {};
+  if (lastBackward_) {
+    lastBackward_ = false;
+    ResetGathering();
+  }
+  std::uint64_t start = BlockStart(position_);
+  switch (ReadBlock(start)) {
+    case BlockRead::kShort:
+      ResetGathering();
+      return {};
+    case BlockRead::kRejected:
+      position_ = start + kVvfBlockSize;
+      ResetGathering();
+      return {};
+    case BlockRead::kOk:
+      break;
+  }
+  std::size_t index = std::max(InBlock(position_), kVvfHeaderSize);
+  for (;;) {
+    const std::size_t end = ScanForward(index);
+    if (end < kVvfBlockSize) return DeliverForward(buffer, start + end);
+    start += kVvfBlockSize;
+    position_ = start;
+    switch (ReadBlock(start)) {
+      case BlockRead::kShort:
+        ResetGathering();
+        return {};
+      case BlockRead::kRejected:
+        position_ = start + kVvfBlockSize;
+        ResetGathering();
+        return {};
+      case BlockRead::kOk:
+        break;
+    }
+    index = kVvfHeaderSize;
+  }
+}
+
+VvfReader::ForwardResult VvfReader::DeliverForward(std::uint8_t* buffer, std::uint64_t codeEnd) {
+  const std::uint8_t code = frameBuffer_[3];
+  const std::uint8_t* frame = frameBuffer_.get();
+  std::size_t length = 0;
+  bool audio = IsAudioCode(code);
+  if (audio) {
+    // Without room for its header the audio frame has no samples to deliver.
+    if (collected_ >= kAudioFrameHeaderSize + 4) {
+      frame += kAudioFrameHeaderSize;
+      length = collected_ - kAudioFrameHeaderSize - 4;
+    }
+  } else {
+    length = collected_ - 4;
+  }
+  if (length > 0) {
+    std::memcpy(buffer, frame, length);
+    info_.audio = audio;
+    info_.channel = audio ? code - kFirstAudioCode : frameBuffer_[4] & 0x0F;
+    info_.length = static_cast<std::uint32_t>(length);
+    frameOffset_ = gatherStart_;
+  }
+  frameBuffer_[3] = static_cast<std::uint8_t>(window_);
+  position_ = RetreatStream(codeEnd + 1, 4);
+  collecting_ = false;
+  return {static_cast<std::uint32_t>(length), true};
+}
+
+std::uint32_t VvfReader::ReadNext(std::uint8_t* buffer) { return ReadForward(buffer).length; }
+
+std::uint32_t VvfReader::ReadPrev(std::uint8_t* buffer) {
+  if (fd_ < 0) return 0;
+  if (!lastBackward_) {
+    lastBackward_ = true;
+    ResetGathering();
+  }
+  if (position_ == 0) return 0;
+  --position_;
+  std::uint64_t start = BlockStart(position_);
+  switch (ReadBlock(start)) {
+    case BlockRead::kShort:
+      position_ = start;
+      ResetGathering();
+      return 0;
+    case BlockRead::kRejected:
+      position_ = start;
+      ResetGathering();
+      return 0;
+    case BlockRead::kOk:
+      break;
+  }
+  for (;;) {
+    if (InBlock(position_) < kVvfHeaderSize) {
+      if (start == 0) {
+        // Start of the source: the frame gathered so far is kept.
+        position_ = 0;
+        return 0;
+      }
+      start -= kVvfBlockSize;
+      position_ = start + kVvfBlockSize - 1;
+      const BlockRead read = ReadBlock(start);
+      if (read != BlockRead::kOk) {
+        if (read == BlockRead::kRejected) position_ = start;
+        ResetGathering();
+        return 0;
+      }
+    }
+    const std::uint8_t byte = block_[InBlock(position_)];
+    window_ = window_ << 8 | byte;
+    if (collecting_ && collected_ < kFrameBufferSize) frameBuffer_[kFrameBufferSize - 1 - collected_++] = byte;
+    if (IsBackwardStartCode(window_)) {
+      if (collecting_) return DeliverBackward(buffer);
+      collecting_ = true;
+      collected_ = 0;
+    }
+    --position_;
+  }
+}
+
+std::uint32_t VvfReader::DeliverBackward(std::uint8_t* buffer) {
+  const std::uint8_t code = static_cast<std::uint8_t>(window_ >> 24);
+  const std::uint8_t* frame = frameBuffer_.get() + kFrameBufferSize - collected_;
+  std::size_t length = 0;
+  const bool audio = IsAudioCode(code);
+  if (audio) {
+    if (collected_ > kAudioFrameHeaderSize) {
+      frame += kAudioFrameHeaderSize;
+      length = collected_ - kAudioFrameHeaderSize;
+    }
+  } else {
+    length = collected_;
+  }
+  if (length > 0) {
+    std::memcpy(buffer, frame, length);
+    // Backward play skips audio, so an audio frame leaves the channel as it was.
+    info_.audio = audio;
+    if (!audio) info_.channel = collected_ > 4 ? frame[4] & 0x0F : 0;
+    info_.length = static_cast<std::uint32_t>(length);
+    frameOffset_ = position_;
+  }
+  position_ = AdvanceStream(position_, 4);
+  collecting_ = false;
+  return static_cast<std::uint32_t>(length);
+}
+
+std::uint32_t VvfReader::ReadAtTarget(std::uint8_t* buffer) {
+  lastBackward_ = false;
+  ResetGathering();
+  if (size_ == 0 || seekTarget_ >= size_ - 1) return 0;
+  position_ = BlockStart(seekTarget_);
+  for (;;) {
+    const ForwardResult result = ReadForward(buffer);
+    if (result.length > 0 && !info_.audio) return result.length;
+    // Audio frames on the way are passed over, even ones with no samples.
+    if (result.length == 0 && !result.frameEnded) return 0;
+  }
+}
+
+}  // namespace tavrix
