@@ -1,0 +1,149 @@
+#include "net/stream_cutter.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "net/control_message.h"
+
+namespace tavrix {
+namespace {
+
+constexpr std::uint8_t kVideoUpdate = 0xF8;
+constexpr std::uint8_t kVideoFull = 0xF9;
+constexpr std::uint8_t kAudio = 0xFA;
+constexpr std::uint8_t kControl = 0xFE;
+
+// How many of the four start-code bytes that just arrived were stored, when
+// `dropped` bytes at the end of the element did not fit its buffer.
+std::int32_t StoredStartCodeBytes(std::int32_t dropped) { return 4 - std::min(dropped, 4); }
+
+void PutLittle16(std::uint8_t* at, std::uint16_t value) {
+  at[0] = static_cast<std::uint8_t>(value);
+  at[1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+}  // namespace
+
+StreamCutter::StreamCutter(StreamCutterSink& sink) : sink_(sink) { Reset(); }
+
+void StreamCutter::Reset() {
+  window_ = 0xFFFFFFFF;
+  mode_ = Mode::kSkip;
+  returnMode_ = Mode::kSkip;
+  const std::uint8_t videoStart[4] = {0x00, 0x00, 0x01, kVideoUpdate};
+  std::memcpy(video_.payload(), videoStart, 4);
+  videoLen_ = 4;
+  videoDropped_ = 0;
+  audioLen_ = 0;
+  audioDropped_ = 0;
+  audioSkip_ = 0;
+  std::memcpy(control_, dvr::kStartCode, 4);
+  controlLen_ = 4;
+  controlTotal_ = 0;
+}
+
+void StreamCutter::Feed(std::span<const std::uint8_t> bytes) {
+  for (const std::uint8_t c : bytes) {
+    Store(c);
+    window_ = window_ << 8 | c;
+    if (mode_ == Mode::kControl && controlLen_ >= 8 && controlLen_ >= controlTotal_) {
+      FinishControlMessage();
+      continue;
+    }
+    if ((window_ & 0xFFFFFFF0u) == 0x000001F0u) OnStartCode(c);
+  }
+}
+
+void StreamCutter::Store(std::uint8_t c) {
+  switch (mode_) {
+    case Mode::kSkip:
+      break;
+    case Mode::kVideo:
+      if (videoLen_ < kVideoCapacity) {
+        video_.payload()[videoLen_++] = c;
+      } else {
+        ++videoDropped_;
+      }
+      break;
+    case Mode::kAudio:
+      if (audioLen_ < kAudioCapacity) {
+        audio_.payload()[audioLen_] = c;
+        if (audioSkip_ < 2) {
+          ++audioSkip_;
+        } else {
+          ++audioLen_;
+        }
+      } else {
+        ++audioDropped_;
+      }
+      break;
+    case Mode::kControl:
+      // A message longer than the buffer is counted to its end, not stored.
+      if (controlLen_ < kControlCapacity) control_[controlLen_] = c;
+      ++controlLen_;
+      if (controlLen_ == 8) controlTotal_ = ReadHexField(control_ + 4);
+      break;
+  }
+}
+
+void StreamCutter::OnStartCode(std::uint8_t code) {
+  if (audioLen_ != 0) PushAudio();
+  if (code == kVideoUpdate || code == kVideoFull) {
+    if (videoLen_ > 4) PushVideo();
+    returnMode_ = mode_;
+    mode_ = Mode::kVideo;
+    video_.payload()[3] = code;
+  } else if (code == kAudio) {
+    returnMode_ = mode_;
+    mode_ = Mode::kAudio;
+  } else if (code == kControl) {
+    // The control start code does not belong to the frame it interrupts.
+    if (mode_ == Mode::kVideo) {
+      videoLen_ -= std::min(videoLen_ - 4, StoredStartCodeBytes(videoDropped_));
+      videoDropped_ -= std::min(videoDropped_, 4);
+    }
+    if (mode_ != Mode::kControl) returnMode_ = mode_;
+    mode_ = Mode::kControl;
+    controlLen_ = 4;
+  }
+}
+
+void StreamCutter::PushVideo() {
+  videoLen_ -= StoredStartCodeBytes(videoDropped_);
+  // Live frames carry a fixed date; the DVR sends none.
+  video_.time.year = 2008;
+  video_.time.month = 1;
+  video_.time.day = 1;
+  video_.time.hour = 10;
+  video_.time.minute = 0;
+  video_.time.second = 0;
+  PutLittle16(video_.extra + 0, 0);
+  PutLittle16(video_.extra + 8, 1);
+  video_.set_length(videoLen_);
+  sink_.OnVideoFrame(video_);
+  videoLen_ = 4;
+  videoDropped_ = 0;
+}
+
+void StreamCutter::PushAudio() {
+  // The start code that ends the block was stored with it, unless the buffer
+  // was full or some of it fell into the two skipped bytes.
+  audioLen_ -= std::min(audioLen_, StoredStartCodeBytes(audioDropped_));
+  if (audioLen_ > 0) {
+    audio_.set_length(audioLen_);
+    sink_.OnAudioBlock(audio_);
+  }
+  audioLen_ = 0;
+  audioDropped_ = 0;
+  audioSkip_ = 0;
+}
+
+void StreamCutter::FinishControlMessage() {
+  mode_ = returnMode_;
+  if (controlTotal_ <= kControlCapacity) {
+    sink_.OnControlMessage({control_, static_cast<std::size_t>(std::max(controlTotal_, 8))});
+  }
+  controlLen_ = 4;
+}
+
+}  // namespace tavrix
