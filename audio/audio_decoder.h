@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 
 #include "audio/wave_format.h"
@@ -35,6 +36,12 @@ class AudioDecoder {
   // The most input bytes whose PCM fits `outputCapacity`, whole samples only:
   // the chunk size for payloads larger than the caller's buffer.
   std::size_t InputThatFits(std::size_t outputCapacity) const;
+
+  // Decodes a payload of any length through `buffer`, one piece at a time,
+  // handing each piece of PCM to `sink`. False when the format is unknown,
+  // the buffer cannot hold one sample, or the sink returns false.
+  bool DecodeInChunks(std::span<const std::uint8_t> input, std::span<std::uint8_t> buffer,
+                      const std::function<bool(std::span<const std::uint8_t>)>& sink) const;
 
   std::int32_t format() const { return format_; }
   std::uint32_t sampleRate() const { return sampleRate_; }

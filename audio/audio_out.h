@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -87,16 +88,24 @@ class AudioOut {
 
   void Close();
   void Render(std::uint8_t* out, std::size_t length);
-  std::uint64_t PlayedLocked(bool evenOnly) const;
-  void MoveWriterLocked(std::uint64_t position);
-  bool PauseLocked();
-  void SilenceLocked();
+  void ScaleToVolume(std::uint8_t* samples, std::size_t length, std::uint32_t level) const;
+  std::uint8_t SilenceByte() const;
+  static std::uint64_t RingBytes(std::uint64_t length, Encoding encoding);
   int WriteEncoded(const std::uint8_t* data, std::uint32_t length, Encoding encoding);
-  std::uint32_t RoomLocked(Encoding encoding);
   bool WriteWaiting(std::span<const std::uint8_t> data, Encoding encoding,
                     const std::function<bool()>& keepGoing, Event* stop);
   void ApplyDeviceVolume();
   void Report(const std::string& message) const;
+
+  // Called with the device's lock held.
+  std::uint64_t PlayedLocked(bool evenOnly) const;
+  void UpdateQueuedLocked(std::uint64_t played);
+  std::uint64_t RoomLocked(Encoding encoding);
+  void MoveWriterLocked(std::uint64_t position);
+  void StoreLocked(const std::uint8_t* data, std::uint32_t length, Encoding encoding);
+  void StorePcmLocked(const std::uint8_t* data, std::uint32_t length);
+  bool PauseLocked();
+  void SilenceLocked();
 
   ErrorReporter reporter_;
   std::unique_ptr<AudioDevice> device_;
