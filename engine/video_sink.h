@@ -24,6 +24,8 @@ struct OsdFont {
 // that drives the engine; implementations serialise them.
 class VideoSink {
  public:
+  static constexpr int kMaxChannels = 16;
+
   virtual ~VideoSink() = default;
 
   // Number of channels with tiles, 1 to 16; false (and unchanged) otherwise.

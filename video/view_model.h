@@ -18,7 +18,7 @@ namespace tavrix {
 // report. The headless CLI uses it as it is; a window draws from it.
 class VideoViewModel : public VideoSink {
  public:
-  static constexpr int kMaxChannels = ViewLayout::kMaxChannels;
+  static constexpr int kMaxChannels = VideoSink::kMaxChannels;
   // Largest picture a channel keeps: 640 x 272, YUV 4:2:0.
   static constexpr std::size_t kPictureBytes = 640 * 272 * 3 / 2;
 

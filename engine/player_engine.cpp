@@ -1,0 +1,168 @@
+#include "engine/player_engine.h"
+
+#include "engine/local_playback.h"
+#include "engine/playback_speed.h"
+#include "engine/playback_state.h"
+
+namespace tavrix {
+namespace {
+
+int SplitForChannels(int channelCount) {
+  if (channelCount > 9) return 16;
+  if (channelCount >= 5) return 9;
+  if (channelCount >= 2) return 4;
+  return 1;
+}
+
+}  // namespace
+
+PlayerEngine::PlayerEngine(VideoSink& view, AudioOut::ErrorReporter audioErrors)
+    : view_(view), audioOut_(std::move(audioErrors)) {}
+
+PlayerEngine::~PlayerEngine() {
+  // Every wait of the playback loop ends on the stop event, so this returns
+  // promptly; the members must outlive the thread that uses them.
+  Stop();
+}
+
+bool PlayerEngine::Create(int videoFormat, int audioFormat, int channelCount, int audioRate) {
+  if (videoFormat < 0 || videoFormat > static_cast<int>(FormatVariant::QM_QMC)) return false;
+  if (audioFormat < QM_UPCM8 || audioFormat > QM_MLAW || audioRate <= 0) return false;
+  StopWorker();
+  splitCount_ = SplitForChannels(channelCount);
+  videoFormat_ = videoFormat;
+  audioFormat_ = audioFormat;
+  channelCount_ = channelCount;
+  audioRate_ = audioRate;
+  view_.SetUseDirectDraw(false);
+  reader_.SetFormatVariant(static_cast<FormatVariant>(videoFormat));
+  decoder_.SelectFormat(videoFormat);
+  ReopenAudio();
+  view_.SetChannelCount(1);
+  view_.SetPlayerFlag(false);
+  return true;
+}
+
+void PlayerEngine::ReopenAudio() {
+  WaveFormat format;
+  audioDecoder_.Configure(audioFormat_, static_cast<std::uint32_t>(audioRate_), &format);
+  audioOut_.Open(format);
+}
+
+int PlayerEngine::SetMode(int mode, int channelCount) {
+  if (mode != kPlayerMode && mode != kClientMode) return 0;
+  // The worker thread writes to the sound device, so it stops before the
+  // device is reopened; only a live stream already running in client mode
+  // goes on, with the device it has.
+  const bool keepStream = mode == kClientMode && workerMode_.load() == kClientMode && IsThreadAlive();
+  if (!keepStream) {
+    StopWorker();
+    ReopenAudio();
+  }
+  if (mode == kPlayerMode) {
+    if (channelCount >= 1 && channelCount <= VideoSink::kMaxChannels) splitCount_ = channelCount;
+    decoder_.SelectFormat(videoFormat_);
+    view_.SetChannelCount(splitCount_);
+    view_.SetPlayerFlag(true);
+  } else {
+    decoder_.SelectFormat(static_cast<int>(FormatVariant::QM_QMN));
+    view_.SetChannelCount(1);
+    view_.SetPlayerFlag(false);
+  }
+  view_.ClearPictures();
+  mode_.store(mode);
+  view_.SetMode(mode);
+  return 1;
+}
+
+void PlayerEngine::StopWorker() {
+  Stop();
+  fields_.state.store(kStateIdle);
+}
+
+bool PlayerEngine::OpenSource(const std::string& path, bool isDisk) {
+  if (mode_.load() != kPlayerMode) {
+    lastError_ = "recordings play in player mode only";
+    return false;
+  }
+  // The reader is the playback thread's while it runs.
+  StopWorker();
+  if (!reader_.Open(path, isDisk)) {
+    lastError_ = reader_.LastError();
+    return false;
+  }
+  lastError_.clear();
+  fields_.position.store(0);
+  fields_.PublishBlockTime(false, CalendarTime{});
+  // A new recording: no channel's old picture may serve as a reference.
+  decoder_.Reset();
+  view_.ClearPictures();
+  workerMode_.store(kPlayerMode);
+  Start();
+  return true;
+}
+
+int PlayerEngine::CloseSource() {
+  if (reader_.IsOpen()) StopWorker();
+  return 1;
+}
+
+int PlayerEngine::Pause() {
+  fields_.speed.store(SpeedAfterPause(fields_.speed.load()));
+  fields_.Post(kCommandPause);
+  return 1;
+}
+
+int PlayerEngine::PlayForward(double speed) {
+  fields_.speed.store(SpeedForPlay(speed));
+  fields_.Post(kCommandForward);
+  return 1;
+}
+
+int PlayerEngine::PlayReverse(double speed) {
+  fields_.speed.store(SpeedForPlay(speed));
+  fields_.Post(kCommandReverse);
+  return 1;
+}
+
+int PlayerEngine::FastForward() {
+  fields_.speed.store(SpeedForFast(true, fields_.speed.load(), fields_.command.load(), fields_.state.load()));
+  fields_.Post(kCommandForward);
+  return 1;
+}
+
+int PlayerEngine::FastRewind() {
+  fields_.speed.store(SpeedForFast(false, fields_.speed.load(), fields_.command.load(), fields_.state.load()));
+  fields_.Post(kCommandReverse);
+  return 1;
+}
+
+int PlayerEngine::StepForward() {
+  fields_.Post(kCommandStepForward);
+  return 1;
+}
+
+int PlayerEngine::StepBackward() {
+  fields_.Post(kCommandStepBackward);
+  return 1;
+}
+
+int PlayerEngine::Seek(std::uint64_t position) {
+  fields_.seekTarget.store(position);
+  fields_.Post(kCommandSeek);
+  return 1;
+}
+
+bool PlayerEngine::GetBlockTime(CalendarTime& out) const {
+  if (fields_.state.load() == kStateIdle) return false;
+  return fields_.BlockTime(out);
+}
+
+int PlayerEngine::Run() {
+  if (workerMode_.load() != kPlayerMode) return 0;
+  LocalPlayback playback({reader_, decoder_, audioDecoder_, audioOut_, view_, fields_, stopEvent(),
+                          [this] { return running(); }, videoFormat_});
+  return playback.Run();
+}
+
+}  // namespace tavrix

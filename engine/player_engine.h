@@ -1,0 +1,117 @@
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "audio/audio_decoder.h"
+#include "audio/audio_out.h"
+#include "codec/channel_decoder.h"
+#include "engine/engine_services.h"
+#include "engine/playback_fields.h"
+#include "engine/video_sink.h"
+#include "engine/worker_thread.h"
+#include "storage/vvf_reader.h"
+
+namespace tavrix {
+
+// The single media object: it owns the recording reader, the decoders, the
+// sound output and one worker thread, and drives the view it is given.
+// Playback commands only store a code (and a speed or position) and wake the
+// worker thread, which carries them out between two frames. The facade is
+// called from one thread (the window's, or the CLI's main thread).
+class PlayerEngine : public WorkerThread {
+ public:
+  enum Mode : int { kPlayerMode = 1, kClientMode = 2 };
+
+  // The view must outlive the engine.
+  explicit PlayerEngine(VideoSink& view, AudioOut::ErrorReporter audioErrors = {});
+  ~PlayerEngine() override;
+
+  // Sets up the formats of the recorder: the video FormatVariant (0..6), the
+  // audio format code (1..6), the number of camera channels and the sample
+  // rate. False for a video format or audio format the system does not know.
+  bool Create(int videoFormat, int audioFormat, int channelCount, int audioRate);
+  // 1 player, 2 client; returns 0 and changes nothing for any other mode. A
+  // channel count of 1 to 16 becomes the split count; others keep it.
+  int SetMode(int mode, int channelCount);
+  int GetMode() const { return mode_.load(); }
+
+  // Opens a VVF file (or a DVR disk or disk image) and starts playing it
+  // forwards at the current speed. False when it cannot be opened
+  // (GetLastErrorText says why) or the engine is not in player mode.
+  bool OpenSource(const std::string& path, bool isDisk);
+  // Stops playback; the source stays open in the reader. Returns 1.
+  int CloseSource();
+
+  int Pause();
+  int PlayForward(double speed);
+  int PlayReverse(double speed);
+  int FastForward();
+  int FastRewind();
+  int StepForward();
+  int StepBackward();
+  int Seek(std::uint64_t position);
+
+  int GetState() const { return fields_.state.load(); }
+  double GetSpeed() const { return fields_.speed.load(); }
+  void SetSpeed(double speed) { fields_.speed.store(speed); }
+  void SetRepeat(bool repeat) { fields_.repeat.store(repeat); }
+  bool GetRepeat() const { return fields_.repeat.load(); }
+  bool IsSourceOpen() const { return reader_.IsOpen(); }
+  std::string GetSourceName() const { return reader_.SourceName(); }
+  std::uint64_t GetSourceSize() const { return reader_.Size(); }
+  // The reader's position as the playback thread last left it.
+  std::uint64_t GetPosition() const { return fields_.position.load(); }
+  // The time of the current block; false while nothing plays or before a
+  // valid block time was read.
+  bool GetBlockTime(CalendarTime& out) const;
+  // Milliseconds spent on the last frame and the nominal frame period.
+  std::uint32_t GetElapsedMs() const { return fields_.elapsedMs.load(); }
+  int GetFramePeriodUs() const { return fields_.framePeriodUs.load(); }
+  int GetSplitCount() const { return splitCount_; }
+  const std::string& GetLastErrorText() const { return lastError_; }
+
+  void SetVolume(std::uint32_t level) { audioOut_.SetVolume(level); }
+  std::uint32_t GetVolume() const { return audioOut_.GetVolume(); }
+  void SetMute(bool mute) { audioOut_.SetMute(mute); }
+  bool GetMute() const { return audioOut_.GetMute(); }
+
+  bool SetSplit(int split, int page) { return view_.SetSplit(split, page); }
+  void SetShowTime(bool show) { view_.SetShowTime(show); }
+  bool GetShowTime() const { return view_.GetShowTime(); }
+  void SetTimeFormat(const std::string& format) { view_.SetTimeFormat(format); }
+  std::string GetTimeFormat() const { return view_.GetTimeFormat(); }
+  void SetOsdFont(const OsdFont& font) { view_.SetOsdFont(font); }
+  void SetOsdColours(std::uint32_t text, std::uint32_t outline) { view_.SetOsdColours(text, outline); }
+  void SetUseDirectDraw(bool use) { view_.SetUseDirectDraw(use); }
+  bool GetUseDirectDraw() const { return view_.GetUseDirectDraw(); }
+  VideoSink& GetVideoView() { return view_; }
+
+ protected:
+  int Run() override;
+
+ private:
+  void StopWorker();
+  void ReopenAudio();
+
+  // Brought up before the members and taken down after them.
+  EngineServices services_;
+  VvfReader reader_;
+  ChannelDecoder decoder_;
+  VideoSink& view_;
+  AudioDecoder audioDecoder_;
+  AudioOut audioOut_;
+  PlaybackFields fields_;
+
+  std::atomic<int> mode_{kClientMode};
+  // The loop the worker thread runs, read once when it starts.
+  std::atomic<int> workerMode_{0};
+  int splitCount_ = 4;
+  int videoFormat_ = static_cast<int>(FormatVariant::QM_QMT2);
+  int audioFormat_ = QM_ALAW;
+  int channelCount_ = 4;
+  int audioRate_ = 8000;
+  std::string lastError_;
+};
+
+}  // namespace tavrix
