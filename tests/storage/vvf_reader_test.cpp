@@ -1,0 +1,407 @@
+#include "storage/vvf_reader.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <memory>
+#include <vector>
+
+#include "storage/block_time.h"
+#include "tests/support/vvf_fixture.h"
+
+namespace tavrix {
+namespace {
+
+using testing::MakeVvfImage;
+using testing::StreamToFileOffset;
+using testing::TempFile;
+using testing::VvfImageOptions;
+using testing::VvfStreamBuilder;
+
+// A frame as the reader must deliver it.
+struct Frame {
+  std::uint64_t fileOffset = 0;
+  bool audio = false;
+  int channel = 0;
+  std::vector<std::uint8_t> bytes;
+
+  friend bool operator==(const Frame&, const Frame&) = default;
+};
+
+void PrintTo(const Frame& frame, std::ostream* out) {
+  *out << (frame.audio ? "audio" : "video") << " ch" << frame.channel << " @" << frame.fileOffset << " len "
+       << frame.bytes.size();
+}
+
+// Records what the builder adds, so a test can state the frames it expects.
+class Recording {
+ public:
+  void Video(int channel, bool full, std::size_t payload) { starts_.push_back(builder_.AddVideo(channel, full, payload)); }
+  void Audio(int channel, std::size_t samples) { starts_.push_back(builder_.AddAudio(channel, samples)); }
+  VvfStreamBuilder& builder() { return builder_; }
+  const std::vector<std::uint8_t>& stream() const { return builder_.stream(); }
+
+  // The frames between consecutive start codes; the one after the last
+  // start is never complete.
+  std::vector<Frame> Expected() const {
+    const auto& stream = builder_.stream();
+    std::vector<Frame> frames;
+    for (std::size_t i = 0; i + 1 < starts_.size(); ++i) {
+      const std::size_t begin = starts_[i];
+      const std::uint8_t code = stream[begin + 3];
+      Frame frame;
+      frame.fileOffset = StreamToFileOffset(begin);
+      frame.audio = IsAudioCode(code);
+      frame.channel = frame.audio ? code - kFirstAudioCode : stream[begin + 4] & 0x0F;
+      const std::size_t skip = frame.audio ? kAudioFrameHeaderSize : 0;
+      frame.bytes.assign(stream.begin() + static_cast<std::ptrdiff_t>(begin + skip),
+                         stream.begin() + static_cast<std::ptrdiff_t>(starts_[i + 1]));
+      frames.push_back(frame);
+    }
+    return frames;
+  }
+
+  void Terminate() { starts_.push_back(builder_.stream().size()), builder_.AddTerminator(); }
+
+ private:
+  VvfStreamBuilder builder_;
+  std::vector<std::size_t> starts_;
+};
+
+class ReaderTest : public ::testing::Test {
+ protected:
+  void OpenImage(const std::vector<std::uint8_t>& image, bool isDisk = false) {
+    file_ = std::make_unique<TempFile>(image);
+    ASSERT_TRUE(reader_.Open(file_->path(), isDisk)) << reader_.LastError();
+    reader_.SetTimeBias(0);
+  }
+
+  Frame Delivered(std::uint32_t length) const {
+    const FrameInfo& info = reader_.frameInfo();
+    EXPECT_EQ(info.length, length);
+    return Frame{reader_.FrameOffset(), info.audio, info.channel,
+                 std::vector<std::uint8_t>(buffer_.get(), buffer_.get() + length)};
+  }
+
+  // Forward until the reader stops moving.
+  std::vector<Frame> ReadAllForward() {
+    std::vector<Frame> frames;
+    for (;;) {
+      const std::uint64_t before = reader_.Position();
+      const std::uint32_t length = reader_.ReadNext(buffer_.get());
+      if (length > 0) {
+        frames.push_back(Delivered(length));
+      } else if (reader_.Position() == before) {
+        return frames;
+      }
+    }
+  }
+
+  std::vector<Frame> ReadAllBackward() {
+    std::vector<Frame> frames;
+    while (reader_.Position() > 0) {
+      const std::uint32_t length = reader_.ReadPrev(buffer_.get());
+      if (length > 0) frames.push_back(Delivered(length));
+    }
+    return frames;
+  }
+
+  static std::vector<Frame> VideoOnly(std::vector<Frame> frames) {
+    std::erase_if(frames, [](const Frame& frame) { return frame.audio; });
+    return frames;
+  }
+  static std::vector<Frame> Reversed(std::vector<Frame> frames) { return {frames.rbegin(), frames.rend()}; }
+
+  std::unique_ptr<TempFile> file_;
+  VvfReader reader_;
+  std::unique_ptr<std::uint8_t[]> buffer_ = std::make_unique<std::uint8_t[]>(VvfReader::kFrameBufferSize);
+};
+
+// Frames of all kinds and sizes, several crossing block headers.
+Recording MixedRecording() {
+  Recording recording;
+  recording.builder().AddFiller(37);
+  recording.Video(0, true, 5000);
+  recording.Audio(1, 320);
+  recording.Video(1, false, 1);
+  recording.Video(2, true, 9000);
+  recording.Audio(3, 4100);
+  recording.Video(15, false, 300);
+  recording.Audio(0, 0);  // header only: no samples
+  recording.Video(3, true, 4088 * 2);
+  recording.Terminate();
+  return recording;
+}
+
+TEST_F(ReaderTest, DeliversEveryFrameOnceForwardAndVideoBackward) {
+  const Recording recording = MixedRecording();
+  const auto expected = recording.Expected();
+  OpenImage(MakeVvfImage(recording.stream()));
+
+  std::vector<Frame> withoutEmptyAudio = expected;
+  std::erase_if(withoutEmptyAudio, [](const Frame& frame) { return frame.audio && frame.bytes.empty(); });
+  EXPECT_EQ(ReadAllForward(), withoutEmptyAudio);
+
+  // Backward play skips audio; the channel of audio frames is not reported.
+  EXPECT_EQ(VideoOnly(ReadAllBackward()), Reversed(VideoOnly(expected)));
+}
+
+TEST_F(ReaderTest, FirstFrameWaitsForTheSecondStartCode) {
+  Recording recording;
+  recording.builder().AddFiller(100);
+  recording.Video(2, true, 50);
+  OpenImage(MakeVvfImage(recording.stream()));
+  EXPECT_EQ(reader_.ReadNext(buffer_.get()), 0u);
+  EXPECT_EQ(reader_.ReadNext(buffer_.get()), 0u);
+  EXPECT_EQ(reader_.Position(), 4096u);
+}
+
+TEST_F(ReaderTest, StartCodeSplitByBlockHeaderInBothDirections) {
+  for (std::size_t before = 1; before <= 3; ++before) {
+    SCOPED_TRACE(before);
+    Recording recording;
+    recording.Video(0, true, 700);
+    recording.Audio(2, 100);
+    recording.builder().SplitNextStartCode(before);
+    recording.Video(1, false, 800);
+    recording.builder().SplitNextStartCode(before);
+    recording.Video(2, true, 20);
+    recording.Terminate();
+    const auto expected = recording.Expected();
+    ASSERT_EQ(expected.size(), 4u);
+    ASSERT_EQ(expected[2].fileOffset % kVvfBlockSize, kVvfBlockSize - before);
+    OpenImage(MakeVvfImage(recording.stream()));
+
+    EXPECT_EQ(ReadAllForward(), expected);
+    EXPECT_EQ(VideoOnly(ReadAllBackward()), Reversed(VideoOnly(expected)));
+  }
+}
+
+TEST_F(ReaderTest, DirectionChangesReturnTheNeighbouringFrame) {
+  Recording recording;
+  for (int i = 0; i < 6; ++i) recording.Video(i % 4, i == 0, 1500 + 700 * static_cast<std::size_t>(i));
+  recording.Terminate();
+  const auto expected = recording.Expected();
+  OpenImage(MakeVvfImage(recording.stream()));
+
+  std::vector<Frame> seen;
+  auto next = [&] { seen.push_back(Delivered(reader_.ReadNext(buffer_.get()))); };
+  auto prev = [&] { seen.push_back(Delivered(reader_.ReadPrev(buffer_.get()))); };
+  next(), next(), next();  // 0 1 2
+  prev();                  // 1
+  prev();                  // 0
+  next();                  // 1
+  next();                  // 2
+  prev();                  // 1
+  const int order[] = {0, 1, 2, 1, 0, 1, 2, 1};
+  ASSERT_EQ(seen.size(), std::size(order));
+  for (std::size_t i = 0; i < seen.size(); ++i) EXPECT_EQ(seen[i], expected[order[i]]) << "read " << i;
+}
+
+TEST_F(ReaderTest, PartialFinalBlockIsNeverRead) {
+  Recording recording;
+  recording.Video(0, true, 1000);
+  recording.Video(1, false, 1000);
+  recording.Video(2, false, 3000);  // runs into the second block
+  recording.Video(3, false, 100);
+  recording.Terminate();
+  auto image = MakeVvfImage(recording.stream());
+  image.resize(8191);
+  OpenImage(image);
+  EXPECT_EQ(reader_.Size(), 8191u);
+
+  const auto expected = recording.Expected();
+  EXPECT_EQ(ReadAllForward(), std::vector<Frame>(expected.begin(), expected.begin() + 2));
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(reader_.ReadNext(buffer_.get()), 0u);
+    EXPECT_EQ(reader_.Position(), 4096u);
+  }
+}
+
+TEST_F(ReaderTest, DamagedBlockIsSkippedOneCallAtATime) {
+  Recording recording;
+  recording.Video(0, true, 1000);
+  recording.Video(1, false, 1000);
+  recording.Video(2, false, 3000);  // ends in block 1, which is damaged
+  recording.Video(3, false, 5000);  // runs from block 1 through block 2
+  recording.Video(0, false, 200);   // begins in block 2
+  recording.Video(1, false, 200);
+  recording.Terminate();
+  const auto expected = recording.Expected();
+  ASSERT_EQ(expected[4].fileOffset / kVvfBlockSize, 2u);
+  auto image = MakeVvfImage(recording.stream());
+  testing::CorruptCheckByte(image, 1);
+  OpenImage(image);
+
+  EXPECT_EQ(Delivered(reader_.ReadNext(buffer_.get())), expected[0]);
+  EXPECT_EQ(Delivered(reader_.ReadNext(buffer_.get())), expected[1]);
+  EXPECT_EQ(reader_.ReadNext(buffer_.get()), 0u);  // the gathered frame dies with block 1
+  EXPECT_EQ(reader_.Position(), 2 * kVvfBlockSize);
+  // Block 2 starts inside frame 3: it is passed over up to the next start code.
+  EXPECT_EQ(Delivered(reader_.ReadNext(buffer_.get())), expected[4]);
+  EXPECT_EQ(Delivered(reader_.ReadNext(buffer_.get())), expected[5]);
+
+  // Backward: the damaged block is one failed call, then reading goes on before it.
+  reader_.Seek(2 * kVvfBlockSize + 100);
+  EXPECT_EQ(reader_.ReadPrev(buffer_.get()), 0u);
+  EXPECT_EQ(reader_.Position(), kVvfBlockSize);
+  EXPECT_EQ(Delivered(reader_.ReadPrev(buffer_.get())), expected[1]);
+  EXPECT_EQ(Delivered(reader_.ReadPrev(buffer_.get())), expected[0]);
+}
+
+TEST_F(ReaderTest, FramesLongerThanTheBufferAreCut) {
+  Recording recording;
+  recording.Video(1, true, 200000);
+  recording.Video(2, false, 100);
+  recording.Terminate();
+  const auto expected = recording.Expected();
+  OpenImage(MakeVvfImage(recording.stream()));
+
+  const std::uint32_t length = reader_.ReadNext(buffer_.get());
+  ASSERT_EQ(length, VvfReader::kFrameBufferSize - 4);
+  EXPECT_TRUE(std::equal(buffer_.get(), buffer_.get() + length, expected[0].bytes.begin()));
+  EXPECT_EQ(Delivered(reader_.ReadNext(buffer_.get())), expected[1]);
+
+  // Backward the buffer keeps the frame's last bytes; nothing overflows.
+  ASSERT_EQ(reader_.ReadPrev(buffer_.get()), VvfReader::kFrameBufferSize);
+  EXPECT_TRUE(std::equal(buffer_.get(), buffer_.get() + VvfReader::kFrameBufferSize,
+                         expected[0].bytes.end() - VvfReader::kFrameBufferSize));
+}
+
+TEST_F(ReaderTest, ReadAtTargetStartsAtTheTargetsBlock) {
+  Recording recording;
+  recording.Video(0, true, 3000);
+  recording.Video(1, false, 3000);  // begins in block 0, ends in block 1
+  recording.Audio(0, 500);          // begins in block 1
+  recording.Video(2, false, 100);
+  recording.Video(3, false, 5000);
+  recording.Terminate();
+  const auto expected = recording.Expected();
+  ASSERT_EQ(expected[2].fileOffset / kVvfBlockSize, 1u);
+  OpenImage(MakeVvfImage(recording.stream()));
+
+  // A target late in block 1 still starts the scan at block 1's payload: the
+  // audio frame there is passed over and the next video frame delivered.
+  ASSERT_TRUE(reader_.SetSeekTarget(2 * kVvfBlockSize - 1));
+  EXPECT_EQ(Delivered(reader_.ReadAtTarget(buffer_.get())), expected[3]);
+  EXPECT_EQ(Delivered(reader_.ReadNext(buffer_.get())), expected[4]);
+
+  ASSERT_TRUE(reader_.SetSeekTarget(10));
+  EXPECT_EQ(Delivered(reader_.ReadAtTarget(buffer_.get())), expected[0]);
+
+  // Past the last start code there is no complete frame.
+  ASSERT_TRUE(reader_.SetSeekTarget(reader_.Size() - 2));
+  EXPECT_EQ(reader_.ReadAtTarget(buffer_.get()), 0u);
+  ASSERT_TRUE(reader_.SetSeekTarget(reader_.Size() - 1));
+  EXPECT_EQ(reader_.ReadAtTarget(buffer_.get()), 0u);
+  EXPECT_FALSE(reader_.SetSeekTarget(reader_.Size()));
+}
+
+TEST_F(ReaderTest, AudioFramesTooShortForTheirHeaderDeliverNothing) {
+  VvfStreamBuilder builder;
+  builder.AddVideo(0, true, 300);
+  builder.AddRaw({0x00, 0x00, 0x01, 0xFB, 0x07});  // an audio frame of 5 bytes: no samples
+  const std::size_t videoStart = builder.AddVideo(2, false, 400);
+  builder.AddTerminator();
+  OpenImage(MakeVvfImage(builder.stream()));
+
+  for (int pass = 0; pass < 2; ++pass) {
+    ASSERT_EQ(reader_.ReadNext(buffer_.get()), 305u);
+    EXPECT_EQ(reader_.ReadNext(buffer_.get()), 0u);
+    EXPECT_EQ(reader_.ReadNext(buffer_.get()), 405u);
+    EXPECT_EQ(reader_.FrameOffset(), StreamToFileOffset(videoStart));
+    EXPECT_FALSE(reader_.frameInfo().audio);
+
+    EXPECT_EQ(reader_.ReadPrev(buffer_.get()), 0u);  // backward: the short audio frame
+    EXPECT_EQ(reader_.ReadPrev(buffer_.get()), 305u);
+    reader_.Seek(0);
+  }
+}
+
+TEST_F(ReaderTest, DiskImagesAreReadWordSwapped) {
+  const Recording recording = MixedRecording();
+  auto image = MakeVvfImage(recording.stream());
+  testing::SwapToDiskOrder(image);
+  OpenImage(image, /*isDisk=*/true);
+  const auto frames = ReadAllForward();
+  ASSERT_FALSE(frames.empty());
+  EXPECT_EQ(frames.front(), recording.Expected().front());
+  EXPECT_EQ(frames.size(), recording.Expected().size() - 1);  // less the empty audio frame
+
+  // The same image read as a file: every header fails its check.
+  int rejected = 0;
+  reader_.SetBlockObserver([&](std::uint64_t, const VvfBlockHeader&, bool valid) { rejected += valid ? 0 : 1; });
+  ASSERT_TRUE(reader_.Open(file_->path(), false));
+  EXPECT_TRUE(ReadAllForward().empty());
+  EXPECT_EQ(rejected, static_cast<int>(image.size() / kVvfBlockSize));
+}
+
+TEST_F(ReaderTest, ReportsBlockTimeIntervalAndMask) {
+  Recording recording;
+  recording.Video(5, true, 5000);
+  recording.Video(6, true, 100);
+  recording.Terminate();
+  VvfImageOptions options;
+  options.firstBlockTime = 1264054784;  // 2010-01-21 06:19:44 UTC
+  options.secondsPerBlock = 7;
+  options.channelMask = 0x0060;
+  options.frameInterval = 3;
+  for (const bool bigEndian : {false, true}) {
+    SCOPED_TRACE(bigEndian);
+    options.bigEndian = bigEndian;
+    OpenImage(MakeVvfImage(recording.stream(), options));
+    reader_.SetFormatVariant(bigEndian ? FormatVariant::QM_QMC : FormatVariant::QM_QMT2);
+    reader_.SetTimeBias(-3600);
+
+    CalendarTime time;
+    EXPECT_FALSE(reader_.GetBlockTime(time));
+    ASSERT_GT(reader_.ReadNext(buffer_.get()), 0u);  // delivered after the scan entered block 1
+    EXPECT_EQ(reader_.frameInfo().channel, 5);
+    EXPECT_EQ(reader_.frameInfo().interval, 3);
+    EXPECT_EQ(reader_.frameInfo().blockChannelMask, 0x0060);
+    ASSERT_TRUE(reader_.GetBlockTime(time));
+    EXPECT_EQ(time, BlockTimeToLocal(1264054784 + 7 + 3600, 0));
+    reader_.Close();
+    EXPECT_FALSE(reader_.GetBlockTime(time));
+    EXPECT_EQ(reader_.ReadNext(buffer_.get()), 0u);
+    EXPECT_EQ(reader_.SourceName(), "");
+  }
+}
+
+TEST_F(ReaderTest, SeekIgnoresPositionsPastTheEnd) {
+  OpenImage(MakeVvfImage(std::vector<std::uint8_t>(5000, 0x11)));
+  reader_.Seek(8191);
+  EXPECT_EQ(reader_.Position(), 8191u);
+  reader_.Seek(8192);
+  EXPECT_EQ(reader_.Position(), 8191u);
+}
+
+TEST(ReaderOpen, RefusesWhatIsNoRecordingSource) {
+  VvfReader reader;
+  EXPECT_FALSE(reader.Open("/nonexistent/recording.vvf", false));
+  EXPECT_NE(reader.LastError().find("No such file"), std::string::npos) << reader.LastError();
+  EXPECT_FALSE(reader.Open("/tmp", false));
+  EXPECT_NE(reader.LastError().find("directory"), std::string::npos) << reader.LastError();
+  EXPECT_FALSE(reader.IsOpen());
+
+  TempFile empty({});
+  ASSERT_TRUE(reader.Open(empty.path(), false));
+  std::vector<std::uint8_t> buffer(VvfReader::kFrameBufferSize);
+  EXPECT_EQ(reader.ReadNext(buffer.data()), 0u);
+  EXPECT_EQ(reader.ReadPrev(buffer.data()), 0u);
+  EXPECT_FALSE(reader.SetSeekTarget(0));
+  EXPECT_EQ(reader.ReadAtTarget(buffer.data()), 0u);
+}
+
+TEST(ReaderOpen, UnreadableFileIsRefusedWithTheReason) {
+  if (geteuid() == 0) GTEST_SKIP() << "root may read any file";
+  TempFile file({1, 2, 3});
+  ASSERT_EQ(chmod(file.path().c_str(), 0), 0);
+  VvfReader reader;
+  EXPECT_FALSE(reader.Open(file.path(), false));
+  EXPECT_NE(reader.LastError().find("Permission denied"), std::string::npos) << reader.LastError();
+}
+
+}  // namespace
+}  // namespace tavrix
