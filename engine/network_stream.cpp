@@ -1,0 +1,86 @@
+#include "engine/network_stream.h"
+
+#include <chrono>
+#include <span>
+
+#include "audio/audio_decoder.h"
+#include "audio/audio_out.h"
+#include "codec/channel_decoder.h"
+#include "net/frame_queue.h"
+#include "net/stream_cutter.h"
+#include "storage/vvf_writer.h"
+
+namespace tavrix {
+namespace {
+
+constexpr int kNtscPeriodUs = 33333;
+constexpr int kPalPeriodUs = 25000;
+
+}  // namespace
+
+NetworkStream::NetworkStream(Parts parts)
+    : parts_(std::move(parts)),
+      video_(StreamCutter::kVideoCapacity, FrameRecord::kVideo),
+      audio_(StreamCutter::kAudioCapacity, FrameRecord::kAudio),
+      audioOut_(std::make_unique<std::uint8_t[]>(kAudioOutBytes)) {}
+
+bool NetworkStream::KeepGoing() const { return parts_.running() && !parts_.stopEvent.IsSet(); }
+
+int NetworkStream::Run() {
+  parts_.audioOut.Start();
+  Event* events[] = {&parts_.stopEvent, &parts_.videoQueue.dataEvent(), &parts_.audioQueue.dataEvent()};
+  while (parts_.running()) {
+    const int signalled = Event::WaitAny(events, std::chrono::milliseconds(kIdleServiceMs));
+    if (signalled == 0) break;
+    if (signalled == 1) {
+      HandleVideo();
+    } else if (signalled == 2) {
+      HandleAudio();
+    } else {
+      parts_.audioOut.Service();
+    }
+  }
+  // The recording ends with the connection, and the last sound must not
+  // play on in a loop.
+  if (parts_.recorder.IsRecording()) parts_.recorder.Stop();
+  parts_.audioOut.Silence();
+  return 1;
+}
+
+void NetworkStream::HandleVideo() {
+  if (!parts_.videoQueue.Pop(video_)) return;
+  ++counters_.videoFrames;
+  const auto length = static_cast<std::uint32_t>(video_.length());
+  const ChannelDecoder::Outcome outcome = parts_.decoder.Decode(video_.payload(), length);
+  // A frame that does not decode is shown nowhere and recorded nowhere.
+  if (!outcome.decoded) return;
+  ++counters_.decodedFrames;
+  const VideoDecoder& header = parts_.decoder.decoder();
+  parts_.fields.framePeriodUs.store(header.Height() == 224 ? kNtscPeriodUs : kPalPeriodUs);
+  if (parts_.view != nullptr) {
+    for (int i = 0; i < outcome.shownCount; ++i) {
+      const DecodedPicture& picture = *outcome.shown[i].picture;
+      parts_.view->ShowPicture(outcome.shown[i].channel, video_.time, picture.data(),
+                               static_cast<int>(picture.width()), static_cast<int>(picture.height()));
+    }
+  }
+  if (parts_.recorder.IsRecording() && parts_.recorder.WriteVideo(video_.payload(), length)) {
+    ++counters_.recordedFrames;
+  }
+}
+
+void NetworkStream::HandleAudio() {
+  if (!parts_.audioQueue.Pop(audio_)) return;
+  ++counters_.audioBlocks;
+  const std::span<const std::uint8_t> payload(audio_.payload(), static_cast<std::size_t>(audio_.length()));
+  // A full ring waits, but never past a stop request.
+  parts_.audioDecoder.DecodeInChunks(payload, {audioOut_.get(), kAudioOutBytes},
+                                     [this](std::span<const std::uint8_t> pcm) {
+                                       return parts_.audioOut.WriteWhile(pcm, [this] { return KeepGoing(); },
+                                                                         &parts_.stopEvent);
+                                     });
+  parts_.audioOut.Service();
+  if (parts_.recorder.IsRecording()) parts_.recorder.WriteAudio(payload.data(), payload.size());
+}
+
+}  // namespace tavrix

@@ -1,0 +1,72 @@
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "engine/frame_record.h"
+#include "engine/playback_fields.h"
+#include "engine/video_sink.h"
+#include "platform/event.h"
+
+namespace tavrix {
+
+class AudioDecoder;
+class AudioOut;
+class ChannelDecoder;
+class FrameQueue;
+class VvfWriter;
+
+// The body of the engine's worker thread in client mode: it takes the live
+// frames out of the network client's two queues in arrival order, decodes and
+// shows the video, plays the sound and hands both to the local recorder while
+// it records. It paces nothing itself. One object per thread start; its
+// buffers live as long as the thread.
+class NetworkStream {
+ public:
+  struct Parts {
+    FrameQueue& videoQueue;
+    FrameQueue& audioQueue;
+    ChannelDecoder& decoder;
+    AudioDecoder& audioDecoder;
+    AudioOut& audioOut;
+    VideoSink* view;  // none when headless
+    VvfWriter& recorder;
+    PlaybackFields& fields;
+    Event& stopEvent;
+    std::function<bool()> running;  // the worker thread's running flag
+  };
+
+  // What went through, for progress reports.
+  struct Counters {
+    std::atomic<std::uint64_t> videoFrames{0};
+    std::atomic<std::uint64_t> decodedFrames{0};
+    std::atomic<std::uint64_t> recordedFrames{0};
+    std::atomic<std::uint64_t> audioBlocks{0};
+  };
+
+  static constexpr std::size_t kAudioOutBytes = 16384;
+  // With nothing arriving the thread still services the sound device this
+  // often, so a stalled stream pauses it instead of looping the ring.
+  static constexpr std::uint32_t kIdleServiceMs = 100;
+
+  explicit NetworkStream(Parts parts);
+  NetworkStream(const NetworkStream&) = delete;
+  NetworkStream& operator=(const NetworkStream&) = delete;
+
+  int Run();
+  const Counters& counters() const { return counters_; }
+
+ private:
+  void HandleVideo();
+  void HandleAudio();
+  bool KeepGoing() const;
+
+  Parts parts_;
+  FrameRecord video_;
+  FrameRecord audio_;
+  std::unique_ptr<std::uint8_t[]> audioOut_;
+  Counters counters_;
+};
+
+}  // namespace tavrix
