@@ -16,8 +16,9 @@ int SplitForChannels(int channelCount) {
 
 }  // namespace
 
-PlayerEngine::PlayerEngine(VideoSink& view, AudioOut::ErrorReporter audioErrors)
-    : view_(view), audioOut_(std::move(audioErrors)) {}
+PlayerEngine::PlayerEngine(VideoSink& view, AudioOut::ErrorReporter audioErrors,
+                           std::unique_ptr<AudioDevice> audioDevice)
+    : view_(view), audioOut_(std::move(audioErrors), std::move(audioDevice)) {}
 
 PlayerEngine::~PlayerEngine() {
   // Every wait of the playback loop ends on the stop event, so this returns

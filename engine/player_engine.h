@@ -1,6 +1,7 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "audio/audio_decoder.h"
@@ -23,8 +24,10 @@ class PlayerEngine : public WorkerThread {
  public:
   enum Mode : int { kPlayerMode = 1, kClientMode = 2 };
 
-  // The view must outlive the engine.
-  explicit PlayerEngine(VideoSink& view, AudioOut::ErrorReporter audioErrors = {});
+  // The view must outlive the engine. Sound goes to the SDL device unless
+  // another device is given.
+  explicit PlayerEngine(VideoSink& view, AudioOut::ErrorReporter audioErrors = {},
+                        std::unique_ptr<AudioDevice> audioDevice = {});
   ~PlayerEngine() override;
 
   // Sets up the formats of the recorder: the video FormatVariant (0..6), the
@@ -75,6 +78,7 @@ class PlayerEngine : public WorkerThread {
   std::uint32_t GetVolume() const { return audioOut_.GetVolume(); }
   void SetMute(bool mute) { audioOut_.SetMute(mute); }
   bool GetMute() const { return audioOut_.GetMute(); }
+  const AudioOut& GetAudioOut() const { return audioOut_; }
 
   bool SetSplit(int split, int page) { return view_.SetSplit(split, page); }
   void SetShowTime(bool show) { view_.SetShowTime(show); }
