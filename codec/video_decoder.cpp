@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "codec/block_layout.h"
 #include "codec/coefficient_codes.h"
 #include "codec/scan_tables.h"
 
@@ -199,20 +200,8 @@ bool VideoDecoder::DecodeBlock(BitReader& bits) {
 }
 
 void VideoDecoder::StoreBlock(std::uint8_t* picture, std::uint32_t row, std::uint32_t column, int block) {
-  std::uint8_t* out;
-  std::ptrdiff_t stride;
-  if (block < 4) {
-    stride = width_;
-    const std::size_t x = 16 * column + 8 * (block & 1);
-    const std::size_t y = 16 * row + 8 * (block >> 1);
-    out = picture + y * width_ + x;
-  } else {
-    stride = width_ / 2;
-    const std::size_t lumaBytes = std::size_t{width_} * height_;
-    const std::size_t plane = block == 4 ? lumaBytes : lumaBytes + lumaBytes / 4;
-    out = picture + plane + std::size_t{8} * row * stride + 8 * column;
-  }
-  idctPut_(block_.data(), out, stride);
+  const BlockPlace place = PlaceBlock(width_, height_, row, column, block);
+  idctPut_(block_.data(), picture + place.offset, place.stride);
 }
 
 }  // namespace tavrix
