@@ -12,8 +12,9 @@ namespace tavrix {
 namespace {
 
 constexpr std::size_t kHeaderSize = 44;
-// The RIFF size field counts everything after itself: 36 header bytes + data.
-constexpr std::uint64_t kMaxDataBytes = 0xFFFFFFFFull - 36;
+// The RIFF size counts everything after its own field: 36 header bytes, the
+// data and its pad byte.
+constexpr std::uint64_t kMaxDataBytes = 0xFFFFFFFFull - 36 - 1;
 
 void PutU16(std::uint8_t* at, std::uint16_t value) {
   at[0] = static_cast<std::uint8_t>(value);
@@ -27,7 +28,7 @@ void PutU32(std::uint8_t* at, std::uint32_t value) {
 std::array<std::uint8_t, kHeaderSize> MakeHeader(const WaveFormat& format, std::uint32_t dataBytes) {
   std::array<std::uint8_t, kHeaderSize> header{};
   std::memcpy(header.data(), "RIFF", 4);
-  PutU32(header.data() + 4, dataBytes + 36);
+  PutU32(header.data() + 4, 36 + dataBytes + (dataBytes & 1));
   std::memcpy(header.data() + 8, "WAVEfmt ", 8);
   PutU32(header.data() + 16, 16);  // a plain PCM "fmt " chunk
   PutU16(header.data() + 20, format.formatTag);
