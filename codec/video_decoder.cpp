@@ -7,14 +7,15 @@
 #include "codec/block_layout.h"
 #include "codec/coefficient_codes.h"
 #include "codec/scan_tables.h"
+#include "storage/format_variant.h"
 
 namespace tavrix {
 namespace {
 
-constexpr int kVariantQm4 = 0;
-constexpr int kVariantQmn = 2;
-constexpr int kVariantQmt3 = 5;
-constexpr int kVariantCount = 7;
+constexpr int kVariantQm4 = static_cast<int>(FormatVariant::QM_QM4);
+constexpr int kVariantQmn = static_cast<int>(FormatVariant::QM_QMN);
+constexpr int kVariantQmt3 = static_cast<int>(FormatVariant::QM_QMT3);
+constexpr int kVariantCount = static_cast<int>(FormatVariant::QM_QMC) + 1;
 
 constexpr std::uint32_t kUpdatePictureCode = 0x000001F8;
 constexpr std::uint32_t kFullPictureCode = 0x000001F9;

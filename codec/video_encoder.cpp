@@ -11,15 +11,16 @@
 #include "codec/forward_dct.h"
 #include "codec/idct.h"
 #include "codec/scan_tables.h"
+#include "storage/format_variant.h"
 
 namespace tavrix {
 namespace {
 
-constexpr int kVariantQm4 = 0;
-constexpr int kVariantQmn = 2;
-constexpr int kVariantQmt2 = 4;
-constexpr int kVariantQmt3 = 5;
-constexpr int kVariantCount = 7;
+constexpr int kVariantQm4 = static_cast<int>(FormatVariant::QM_QM4);
+constexpr int kVariantQmn = static_cast<int>(FormatVariant::QM_QMN);
+constexpr int kVariantQmt2 = static_cast<int>(FormatVariant::QM_QMT2);
+constexpr int kVariantQmt3 = static_cast<int>(FormatVariant::QM_QMT3);
+constexpr int kVariantCount = static_cast<int>(FormatVariant::QM_QMC) + 1;
 constexpr int kMaxLevel = 255;
 
 // Index into RunLevelCodes() by run (0..31) and level (1..40); -1 when the
