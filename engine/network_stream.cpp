@@ -18,18 +18,20 @@ constexpr int kPalPeriodUs = 25000;
 
 }  // namespace
 
-NetworkStream::NetworkStream(Parts parts)
-    : parts_(std::move(parts)),
+NetworkStream::NetworkStream(Parts parts, Event& stopEvent, std::function<bool()> running)
+    : parts_(parts),
+      stopEvent_(stopEvent),
+      running_(std::move(running)),
       video_(StreamCutter::kVideoCapacity, FrameRecord::kVideo),
       audio_(StreamCutter::kAudioCapacity, FrameRecord::kAudio),
       audioOut_(std::make_unique<std::uint8_t[]>(kAudioOutBytes)) {}
 
-bool NetworkStream::KeepGoing() const { return parts_.running() && !parts_.stopEvent.IsSet(); }
+bool NetworkStream::KeepGoing() const { return running_() && !stopEvent_.IsSet(); }
 
 int NetworkStream::Run() {
   parts_.audioOut.Start();
-  Event* events[] = {&parts_.stopEvent, &parts_.videoQueue.dataEvent(), &parts_.audioQueue.dataEvent()};
-  while (parts_.running()) {
+  Event* events[] = {&stopEvent_, &parts_.videoQueue.dataEvent(), &parts_.audioQueue.dataEvent()};
+  while (running_()) {
     const int signalled = Event::WaitAny(events, std::chrono::milliseconds(kIdleServiceMs));
     if (signalled == 0) break;
     if (signalled == 1) {
@@ -77,7 +79,7 @@ void NetworkStream::HandleAudio() {
   parts_.audioDecoder.DecodeInChunks(payload, {audioOut_.get(), kAudioOutBytes},
                                      [this](std::span<const std::uint8_t> pcm) {
                                        return parts_.audioOut.WriteWhile(pcm, [this] { return KeepGoing(); },
-                                                                         &parts_.stopEvent);
+                                                                         &stopEvent_);
                                      });
   parts_.audioOut.Service();
   if (parts_.recorder.IsRecording()) parts_.recorder.WriteAudio(payload.data(), payload.size());

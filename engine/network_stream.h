@@ -7,6 +7,7 @@
 #include "engine/frame_record.h"
 #include "engine/playback_fields.h"
 #include "engine/video_sink.h"
+#include "engine/worker_thread.h"
 #include "platform/event.h"
 
 namespace tavrix {
@@ -24,6 +25,7 @@ class VvfWriter;
 // buffers live as long as the thread.
 class NetworkStream {
  public:
+  // What the loop takes frames from and hands them to.
   struct Parts {
     FrameQueue& videoQueue;
     FrameQueue& audioQueue;
@@ -33,8 +35,6 @@ class NetworkStream {
     VideoSink* view;  // none when headless
     VvfWriter& recorder;
     PlaybackFields& fields;
-    Event& stopEvent;
-    std::function<bool()> running;  // the worker thread's running flag
   };
 
   // What went through, for progress reports.
@@ -50,7 +50,8 @@ class NetworkStream {
   // often, so a stalled stream pauses it instead of looping the ring.
   static constexpr std::uint32_t kIdleServiceMs = 100;
 
-  explicit NetworkStream(Parts parts);
+  // `running` is the worker thread's running flag.
+  NetworkStream(Parts parts, Event& stopEvent, std::function<bool()> running);
   NetworkStream(const NetworkStream&) = delete;
   NetworkStream& operator=(const NetworkStream&) = delete;
 
@@ -63,10 +64,29 @@ class NetworkStream {
   bool KeepGoing() const;
 
   Parts parts_;
+  Event& stopEvent_;
+  std::function<bool()> running_;
   FrameRecord video_;
   FrameRecord audio_;
   std::unique_ptr<std::uint8_t[]> audioOut_;
   Counters counters_;
+};
+
+// The loop on a thread of its own, for a headless client (`tavrix record`);
+// the player engine runs NetworkStream on its worker thread instead.
+class NetworkStreamThread : public WorkerThread {
+ public:
+  explicit NetworkStreamThread(NetworkStream::Parts parts)
+      : stream_(parts, stopEvent(), [this] { return running(); }) {}
+  ~NetworkStreamThread() override { Stop(); }
+
+  const NetworkStream::Counters& counters() const { return stream_.counters(); }
+
+ protected:
+  int Run() override { return stream_.Run(); }
+
+ private:
+  NetworkStream stream_;
 };
 
 }  // namespace tavrix

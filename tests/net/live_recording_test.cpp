@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "audio/audio_decoder.h"
+#include "audio/audio_out.h"
+#include "codec/channel_decoder.h"
+#include "engine/network_stream.h"
+#include "net/generated_live_source.h"
+#include "storage/vvf_reader.h"
+#include "storage/vvf_writer.h"
+#include "tests/net/net_test_support.h"
+
+namespace tavrix {
+namespace {
+
+using namespace std::chrono_literals;
+using Bytes = std::vector<std::uint8_t>;
+using testing::WaitUntil;
+
+// The generated stream, keeping what a decoder must show after each frame.
+class RememberingSource : public LiveStreamSource {
+ public:
+  explicit RememberingSource(GeneratedLiveSource::Options options) : source_(options) {}
+  bool Next(LiveElement& element) override {
+    if (!source_.Next(element)) return false;
+    if (element.kind == LiveElement::Kind::kVideo) {
+      const DecodedPicture& reference = source_.Reference();
+      std::lock_guard lock(*mutex_);
+      references_->emplace_back(reference.data(), reference.data() + reference.size());
+    }
+    return true;
+  }
+  std::shared_ptr<std::mutex> mutex_ = std::make_shared<std::mutex>();
+  std::shared_ptr<std::vector<Bytes>> references_ = std::make_shared<std::vector<Bytes>>();
+
+ private:
+  GeneratedLiveSource source_;
+};
+
+// Keeps the pictures shown on channel 0.
+class PictureLog : public VideoSink {
+ public:
+  bool ShowPicture(int channel, const CalendarTime& time, const std::uint8_t* picture, int width,
+                   int height) override {
+    std::lock_guard lock(mutex);
+    if (channel == 0) shown.emplace_back(picture, picture + PictureBytes(width, height));
+    lastTime = time;
+    return true;
+  }
+  bool SetChannelCount(int) override { return true; }
+  void SetPlayerFlag(bool) override {}
+  void SetMode(int) override {}
+  bool SetSplit(int, int) override { return true; }
+  int GetSplit() const override { return 1; }
+  int GetPage() const override { return 0; }
+  void ClearPictures() override {}
+  void SetShowTime(bool) override {}
+  bool GetShowTime() const override { return false; }
+  void SetTimeFormat(const std::string&) override {}
+  std::string GetTimeFormat() const override { return {}; }
+  void SetOsdFont(const OsdFont&) override {}
+  void SetOsdColours(std::uint32_t, std::uint32_t) override {}
+  void SetUseDirectDraw(bool) override {}
+  bool GetUseDirectDraw() const override { return false; }
+  MouseReport& mouseReport() override { return mouse; }
+
+  std::mutex mutex;
+  std::vector<Bytes> shown;
+  CalendarTime lastTime;
+  MouseReport mouse;
+};
+
+std::vector<Bytes> DecodeRecording(const std::string& path) {
+  VvfReader reader;
+  std::vector<Bytes> pictures;
+  if (!reader.Open(path, false)) return pictures;
+  reader.SetFormatVariant(FormatVariant::QM_QMT2);
+  ChannelDecoder decoder;
+  decoder.SelectFormat(static_cast<int>(FormatVariant::QM_QMT2));
+  auto frame = std::make_unique<std::uint8_t[]>(VvfReader::kFrameBufferSize);
+  while (reader.Position() < reader.Size()) {
+    const std::uint32_t length = reader.ReadNext(frame.get());
+    if (length == 0 || reader.frameInfo().audio) continue;
+    const auto outcome = decoder.Decode(frame.get(), length);
+    if (!outcome.decoded || outcome.shownCount != 1) continue;
+    const DecodedPicture& picture = *outcome.shown[0].picture;
+    pictures.emplace_back(picture.data(), picture.data() + picture.size());
+  }
+  return pictures;
+}
+
+TEST(LiveRecording, RecordsTheLiveStreamFrameForFrame) {
+  constexpr std::uint32_t kFrames = 24;
+  GeneratedLiveSource::Options generated;
+  generated.frames = kFrames;
+  generated.fullEvery = 10;
+  auto source = std::make_unique<RememberingSource>(generated);
+  auto references = source->references_;
+  auto referencesMutex = source->mutex_;
+  DvrSimulator::Options options;
+  options.framesPerSecond = 40;
+  options.statusEvery = 3;
+  options.controlInsideFrames = true;
+  DvrSimulator simulator(options, std::move(source));
+  std::string error;
+  ASSERT_TRUE(simulator.Open(error)) << error;
+
+  const std::string path =
+      (std::filesystem::temp_directory_path() / ("tavrix-live-rec-" + std::to_string(::getpid()) + ".VVF")).string();
+  NetClient client;
+  ChannelDecoder decoder;
+  decoder.SelectFormat(static_cast<int>(FormatVariant::QM_QMN));
+  AudioDecoder audioDecoder;
+  audioDecoder.Configure(QM_ALAW, 8000, nullptr);
+  AudioOut audioOut;  // never opened: the sound is accepted and dropped
+  PictureLog view;
+  VvfWriter recorder;
+  recorder.Init(2, FormatVariant::QM_QMT2, 4);
+  ASSERT_TRUE(recorder.Start(path));
+  PlaybackFields fields;
+  NetworkStreamThread stream({client.videoQueue(), client.audioQueue(), decoder, audioDecoder, audioOut, &view,
+                              recorder, fields});
+  ASSERT_EQ(stream.Start(), 1);
+  ASSERT_TRUE(client.ConfigureDirect("127.0.0.1", simulator.port(), ""));
+  ASSERT_EQ(client.Start(), 1);
+
+  // The last frame has no start code after it, so it never leaves the cutter.
+  EXPECT_TRUE(WaitUntil([&] { return stream.counters().videoFrames == kFrames - 1; }, 30s));
+  EXPECT_TRUE(WaitUntil([&] { return stream.counters().audioBlocks == kFrames - 1; }, 30s));
+  client.Stop();
+  stream.Stop();
+  EXPECT_FALSE(recorder.IsRecording()) << "the end of the stream closes the recording";
+  EXPECT_EQ(stream.counters().decodedFrames, kFrames - 1);
+  EXPECT_EQ(fields.framePeriodUs.load(), 33333);
+
+  std::vector<Bytes> expected;
+  {
+    std::lock_guard lock(*referencesMutex);
+    expected.assign(references->begin(), references->begin() + (kFrames - 1));
+  }
+  {
+    std::lock_guard lock(view.mutex);
+    EXPECT_EQ(view.shown.size(), expected.size());
+    EXPECT_TRUE(view.shown == expected) << "the live view shows what was sent";
+    EXPECT_EQ(view.lastTime.year, 2008);
+  }
+  const std::vector<Bytes> recorded = DecodeRecording(path);
+  std::filesystem::remove(path);
+  // The file's last frame is not delivered by the reader.
+  ASSERT_GE(recorded.size(), expected.size() - 1);
+  for (std::size_t i = 0; i < recorded.size(); ++i) {
+    EXPECT_TRUE(recorded[i] == expected[i]) << "recorded frame " << i << " differs";
+  }
+}
+
+}  // namespace
+}  // namespace tavrix
