@@ -38,12 +38,12 @@ int LocalPlayback::Run() {
     }
     parts_.audioOut.Service();
     if (!Reading() || !parts_.reader.IsOpen()) {
-      // Nothing to read or show: silence the ring, which would otherwise loop
-      // what it holds, and sleep until a command or the stop arrives. The
-      // time-out only lets the loop notice a cleared running flag.
-      if (!silenced_) parts_.audioOut.Silence();
-      silenced_ = true;
-      WaitForEvents(250);
+      // Nothing to read: sleep until a command or the stop arrives. Sound
+      // already queued plays out first, with the device serviced on the way
+      // until it pauses itself; the long time-out only lets the loop notice
+      // a cleared running flag.
+      const AudioOut& audio = parts_.audioOut;
+      WaitForEvents(audio.IsPaused() || !audio.IsDeviceOpen() ? kIdleWaitMs : kDrainWaitMs);
       continue;
     }
     if (frameStartTick_ == 0) frameStartTick_ = TickCountMs();
@@ -166,7 +166,6 @@ LocalPlayback::Next LocalPlayback::HandleFrame(std::uint32_t length) {
 }
 
 void LocalPlayback::PlayAudio(std::uint32_t length) {
-  AudioDecoder& decoder = parts_.audioDecoder;
   PlaybackFields& fields = parts_.fields;
   // Sound plays only while this frame would still be played at normal speed;
   // a command, the stop or a cleared running flag abandons the block.
@@ -175,22 +174,12 @@ void LocalPlayback::PlayAudio(std::uint32_t length) {
            state() == kStateForward;
   };
   // Payloads larger than the audio buffer are decoded and written in pieces.
-  const std::size_t chunk = decoder.InputThatFits(kAudioOutBytes);
-  if (chunk == 0) return;
-  for (std::size_t offset = 0; offset < length; offset += chunk) {
-    const std::size_t take = std::min<std::size_t>(chunk, length - offset);
-    std::size_t decoded = 0;
-    if (!decoder.Decode(std::span<const std::uint8_t>(frame_.get() + offset, take),
-                        std::span<std::uint8_t>(audio_.get(), kAudioOutBytes), decoded)) {
-      return;
-    }
-    silenced_ = false;
-    if (!parts_.audioOut.WriteWhile(std::span<const std::uint8_t>(audio_.get(), decoded), stillPlaying,
-                                    &parts_.stopEvent)) {
-      return;
-    }
-  }
-  frameStartTick_ -= kAudioCreditMs;
+  const bool accepted = parts_.audioDecoder.DecodeInChunks(
+      std::span<const std::uint8_t>(frame_.get(), length), std::span<std::uint8_t>(audio_.get(), kAudioOutBytes),
+      [&](std::span<const std::uint8_t> pcm) {
+        return parts_.audioOut.WriteWhile(pcm, stillPlaying, &parts_.stopEvent);
+      });
+  if (accepted) frameStartTick_ -= kAudioCreditMs;
 }
 
 void LocalPlayback::TimingTail() {

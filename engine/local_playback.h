@@ -39,6 +39,9 @@ class LocalPlayback {
   static constexpr int kFailuresBeforePause = 5;
   static constexpr std::uint64_t kRepeatWindow = 4096;
   static constexpr std::uint32_t kAudioCreditMs = 5;
+  // Waits while nothing is read: while queued sound drains, and after.
+  static constexpr std::uint32_t kDrainWaitMs = 20;
+  static constexpr std::uint32_t kIdleWaitMs = 250;
 
   explicit LocalPlayback(Parts parts);
   LocalPlayback(const LocalPlayback&) = delete;
@@ -75,7 +78,6 @@ class LocalPlayback {
   int failures_ = 0;
   int framesSinceSkip_ = 0;
   std::uint32_t frameStartTick_ = 0;
-  bool silenced_ = false;
 };
 
 }  // namespace tavrix
