@@ -1,5 +1,6 @@
 #include "storage/block_time.h"
 
+#include <cstdio>
 #include <ctime>
 
 namespace tavrix {
@@ -60,6 +61,13 @@ CalendarTime BlockTimeToLocal(std::uint32_t blockTime, std::int32_t biasSeconds)
   time.minute = static_cast<std::uint16_t>(secondOfDay / 60 % 60);
   time.second = static_cast<std::uint16_t>(secondOfDay % 60);
   return time;
+}
+
+std::string FormatCalendarTime(const CalendarTime& time) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", time.year, time.month, time.day, time.hour,
+                time.minute, time.second);
+  return text;
 }
 
 }  // namespace tavrix

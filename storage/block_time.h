@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "engine/calendar_time.h"
 
@@ -15,5 +16,8 @@ std::int32_t StandardTimeBias();
 // years 1970 to 2099; a time before 1970 after the bias is clamped to
 // 1970-01-01 00:00:00.
 CalendarTime BlockTimeToLocal(std::uint32_t blockTime, std::int32_t biasSeconds);
+
+// "YYYY-MM-DD HH:MM:SS".
+std::string FormatCalendarTime(const CalendarTime& time);
 
 }  // namespace tavrix
