@@ -115,10 +115,10 @@ TEST(AudioOutDevice, VolumeAndMuteMayChangeWhileAnotherThreadWrites) {
   ASSERT_EQ(out.Open(ALawPcm()), 1);
   ASSERT_EQ(out.Start(), 1);
   std::atomic<bool> running{true};
-  bool written = false;
+  std::atomic<bool> written{false};
   std::thread writer([&] {
-    written = out.WriteWhile(Bytes(12000, 0x11), [&] { return running.load(); });
-    written = written && out.WriteWhile(Bytes(2 * AudioOut::kLowWater), [&] { return running.load(); });
+    written = out.WriteWhile(Bytes(12000, 0x11), [&] { return running.load(); }) &&
+              out.WriteWhile(Bytes(2 * AudioOut::kLowWater), [&] { return running.load(); });
   });
   for (std::uint32_t level = 0; level < 0x10000 && !written; level += 0x100) {
     out.SetVolume(level);
