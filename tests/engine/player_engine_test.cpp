@@ -98,6 +98,38 @@ TEST_F(PlayerEngineTest, RepeatRewindsAtTheEndAndKeepsPlaying) {
   EXPECT_TRUE(WaitUntil([&] { return engine.GetState() == kStatePaused; }));
 }
 
+TEST_F(PlayerEngineTest, FastPlayCommandsFollowTheSpeedRulesWhilePlaying) {
+  const auto file = Interleaved(3).Write();
+  PlayerUnderTest player;
+  PlayerEngine& engine = *player.engine;
+  engine.SetRepeat(true);
+  ASSERT_TRUE(engine.OpenSource(file->path(), false));
+  ASSERT_TRUE(WaitUntil([&] { return engine.GetState() == kStateForward; }));
+
+  std::vector<double> speeds;
+  for (int i = 0; i < 4; ++i) {
+    engine.FastForward();
+    speeds.push_back(engine.GetSpeed());
+  }
+  EXPECT_EQ(speeds, (std::vector<double>{8, 16, 32, 32}));
+  EXPECT_EQ(engine.GetState(), kStateForward);
+
+  engine.FastRewind();  // after a forward command even 32 restarts at 8
+  EXPECT_EQ(engine.GetSpeed(), 8);
+  engine.FastForward();  // and the other way round
+  EXPECT_EQ(engine.GetSpeed(), 8);
+  EXPECT_TRUE(WaitUntil([&] { return engine.GetState() == kStateForward; }));
+
+  engine.Pause();
+  EXPECT_EQ(engine.GetSpeed(), 1.0);
+  ASSERT_TRUE(WaitUntil([&] { return engine.GetState() == kStatePaused; }));
+  engine.PlayForward(-2.5);
+  EXPECT_EQ(engine.GetSpeed(), 2.5);
+  engine.Pause();
+  EXPECT_EQ(engine.GetSpeed(), 2.5);
+  EXPECT_TRUE(WaitUntil([&] { return engine.GetState() == kStatePaused; }));
+}
+
 TEST_F(PlayerEngineTest, ReversePausesAtTheStartEvenWithRepeat) {
   EngineRecording recording = Interleaved(3);
   const auto file = recording.Write();
