@@ -3,6 +3,8 @@
 namespace tavrix::cli {
 
 int RunAudio(const std::vector<std::string>& args);
+int RunDvrSim(const std::vector<std::string>& args);
+int RunRecord(const std::vector<std::string>& args);
 int RunMakeSample(const std::vector<std::string>& args);
 
 const std::vector<Command>& AllCommands() {
@@ -11,6 +13,18 @@ const std::vector<Command>& AllCommands() {
        "write the sound of a recording's audio channel as a 16-bit PCM WAV file", RunAudio},
       {"make-sample", "make-sample <out.VVF> [--seconds N] [--pal|--ntsc] [--audio-channels N]",
        "write a deterministic 4-channel demo recording of moving test pictures with A-law sound", RunMakeSample},
+      {"record",
+       "record (--ip HOST [--port P] | --ddns HOST:PORT [--name DVR000]) [--password-file F | --password-env V] "
+       "--out FILE.VVF [--seconds N] [--timeout S]",
+       "log in to a DVR and record its live stream into a VVF file, reconnecting when it falls silent",
+       RunRecord},
+      {"dvr-sim",
+       "dvr-sim [--source FILE.VVF [--channel N] [--loop] | --frames N [--pal]] [--fps N] [--address A] [--port P] "
+       "[--password-file F | --password-env V] [--login accept|garbage|silent|refuse:XXXX] [--pending N] "
+       "[--status-every N] [--faults garbage,split,control-inside,stall-after=N,reset-after=N,close-after=S] "
+       "[--ddns-port P [--name DVR000]] [--seconds N]",
+       "serve a recording or generated pictures as a DVR's live stream on loopback, for the viewer and tests",
+       RunDvrSim},
   };
   return commands;
 }

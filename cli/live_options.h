@@ -1,0 +1,34 @@
+#pragma once
+#include <functional>
+#include <string>
+
+#include "cli/arguments.h"
+
+namespace tavrix::cli {
+
+// The password of `--password-file F` (its first line) or `--password-env V`;
+// empty when neither is given. Never taken from the command line itself, so
+// it stays out of process listings.
+std::string ReadPassword(const Arguments& arguments);
+
+// The dotted IPv4 address of a host name or address; UsageError when the
+// name does not resolve.
+std::string ResolveIpv4(const std::string& host);
+
+// "HOST:PORT" split into a resolved address and a port.
+std::pair<std::string, std::uint16_t> ParseHostPort(const std::string& text, const std::string& option);
+
+// `path`, or when it exists the first free "name-1.ext", "name-2.ext", ...
+std::string FreePath(const std::string& path);
+
+// Waits until SIGINT or SIGTERM, `seconds` (0: no limit) or `keepWaiting`
+// turning false, checking it every 100 ms. Call before any thread starts:
+// the two signals are blocked for the whole process and taken here instead.
+class InterruptWait {
+ public:
+  InterruptWait();
+  // True when a signal ended the wait.
+  bool Wait(double seconds, const std::function<bool()>& keepWaiting);
+};
+
+}  // namespace tavrix::cli
