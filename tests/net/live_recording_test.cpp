@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 
 #include "audio/audio_decoder.h"
 #include "audio/audio_out.h"
@@ -154,6 +156,56 @@ TEST(LiveRecording, RecordsTheLiveStreamFrameForFrame) {
   for (std::size_t i = 0; i < recorded.size(); ++i) {
     EXPECT_TRUE(recorded[i] == expected[i]) << "recorded frame " << i << " differs";
   }
+}
+
+struct CommandResult {
+  int status = -1;
+  std::string output;  // stdout and stderr
+};
+
+CommandResult RunTool(const std::string& arguments) {
+  CommandResult result;
+  const std::string command = std::string(TAVRIX_BINARY) + " " + arguments + " 2>&1";
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (pipe == nullptr) return result;
+  char buffer[512];
+  while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) result.output += buffer;
+  const int status = ::pclose(pipe);
+  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+
+TEST(RecordCommand, RecordsBesideAnExistingFileAndReportsRefusals) {
+  GeneratedLiveSource::Options generated;
+  generated.frames = 30;
+  DvrSimulator::Options options;
+  options.framesPerSecond = 50;
+  options.password = "pass word";
+  DvrSimulator simulator(options, std::make_unique<GeneratedLiveSource>(generated));
+  std::string error;
+  ASSERT_TRUE(simulator.Open(error)) << error;
+
+  const auto folder = std::filesystem::temp_directory_path() / ("tavrix-record-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  const std::string existing = (folder / "LIVE.VVF").string();
+  std::ofstream(existing) << "an earlier recording";
+  ::setenv("TAVRIX_TEST_PASSWORD", "pass word", 1);
+  ::setenv("TAVRIX_WRONG_PASSWORD", "guess", 1);
+  const std::string target = "--ip 127.0.0.1 --port " + std::to_string(simulator.port()) + " --out " + existing;
+
+  const CommandResult refused = RunTool("record " + target + " --password-env TAVRIX_WRONG_PASSWORD --seconds 10");
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.output.find("login failed: Incorrect password."), std::string::npos) << refused.output;
+  EXPECT_FALSE(std::filesystem::exists(folder / "LIVE-1.VVF")) << "a failed login leaves no file behind";
+
+  const CommandResult recorded = RunTool("record " + target + " --password-env TAVRIX_TEST_PASSWORD --seconds 2");
+  EXPECT_EQ(recorded.status, 0) << recorded.output;
+  EXPECT_EQ(recorded.output.find("pass word"), std::string::npos) << "the password is never shown";
+  std::string earlier;
+  std::getline(std::ifstream(existing), earlier);
+  EXPECT_EQ(earlier, "an earlier recording");
+  EXPECT_GE(DecodeRecording((folder / "LIVE-1.VVF").string()).size(), 25u);
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace
