@@ -132,6 +132,8 @@ bool AudioOut::WriteWaiting(std::span<const std::uint8_t> data, Encoding encodin
       std::lock_guard<AudioDevice> lock(*device_);
       const std::size_t remaining = data.size() - done;
       piece = std::min<std::size_t>(remaining, RoomLocked(encoding) / RingBytes(1, encoding));
+      // Before Start the device plays nothing, so a full ring never empties.
+      if (piece == 0 && !looping_) return false;
       if (piece < remaining && encoding == Encoding::Pcm && format_.blockAlign > 1) {
         piece -= piece % format_.blockAlign;  // never split a sample
       }

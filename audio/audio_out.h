@@ -59,7 +59,8 @@ class AudioOut {
 
   // Write that waits for room: the block goes in pieces that fit the ring,
   // servicing the device between attempts. Gives up, returning false, as soon
-  // as `stop` is signalled or `keepGoing` returns false (either may be empty).
+  // as `stop` is signalled or `keepGoing` returns false (either may be empty),
+  // or when the ring is full before Start.
   bool WriteWhile(std::span<const std::uint8_t> pcm, const std::function<bool()>& keepGoing,
                   Event* stop = nullptr);
   bool WriteALawWhile(std::span<const std::uint8_t> alaw, const std::function<bool()>& keepGoing,

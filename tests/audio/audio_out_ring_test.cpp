@@ -300,6 +300,12 @@ TEST_F(AudioOutRing, WaitingWriteGivesUpOnTheStopEventOrTheRunningFlag) {
   }
 }
 
+TEST_F(AudioOutRing, WaitingWriteBeforeStartEndsWhenTheRingIsFull) {
+  ASSERT_EQ(out_->Open(Pcm16()), 1);  // no Start: nothing will ever play
+  EXPECT_FALSE(out_->WriteWhile(Pattern(20000, 1), {}));
+  EXPECT_EQ(out_->Written(), AudioOut::kRingSize - AudioOut::kLowWater);
+}
+
 class AudioOutWithoutDevice : public AudioOutRing {
  protected:
   AudioOutWithoutDevice() : AudioOutRing(false) {}
