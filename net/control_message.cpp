@@ -45,7 +45,7 @@ ControlMessage::ControlMessage(std::uint16_t code, std::initializer_list<std::ui
     size_ += 4;
   }
   const std::size_t tailSize = std::min(tail.size(), kCapacity - size_);
-  std::memcpy(bytes_.data() + size_, tail.data(), tailSize);
+  if (tailSize != 0) std::memcpy(bytes_.data() + size_, tail.data(), tailSize);
   size_ += tailSize;
   WriteHexField(bytes_.data() + 4, static_cast<std::uint16_t>(size_));
 }

@@ -249,7 +249,8 @@ TEST(NetClientConnect, StopEndsEveryWaitPromptly) {
     stopped.wait();
     EXPECT_EQ(client.state(), ConnectionState::kIdle);
   }
-  EXPECT_EQ(streaming->log().logouts, 1) << "stopping an online client logs out";
+  EXPECT_TRUE(streaming->WaitFor([](const DvrSimulator::Log& log) { return log.logouts == 1; }, 10s))
+      << "stopping an online client logs out";
 }
 
 }  // namespace
