@@ -169,6 +169,7 @@ bool VideoDecoder::DecodeSlice(BitReader& bits, std::uint8_t* picture) {
 bool VideoDecoder::DecodeBlock(BitReader& bits) {
   block_.fill(0);
   block_[0] = static_cast<std::int16_t>(bits.Read(8) * 8);
+  acCoded_ = false;
   std::uint32_t position = 0;
   for (;;) {
     ++position;
@@ -195,6 +196,7 @@ bool VideoDecoder::DecodeBlock(BitReader& bits) {
     if (position >= 64) return false;
     const std::uint8_t raster = kZigzag[position];
     const std::uint32_t magnitude = (static_cast<std::uint32_t>(std::abs(level)) * quantTable_[raster]) >> 2;
+    acCoded_ = true;
     block_[raster] = level < 0 ? static_cast<std::int16_t>(-static_cast<std::int32_t>(std::min(magnitude, 2048u)))
                                : static_cast<std::int16_t>(std::min(magnitude, 2047u));
   }
@@ -202,7 +204,15 @@ bool VideoDecoder::DecodeBlock(BitReader& bits) {
 
 void VideoDecoder::StoreBlock(std::uint8_t* picture, std::uint32_t row, std::uint32_t column, int block) {
   const BlockPlace place = PlaceBlock(width_, height_, row, column, block);
-  idctPut_(block_.data(), picture + place.offset, place.stride);
+  std::uint8_t* out = picture + place.offset;
+  if (acCoded_) {
+    idctPut_(block_.data(), out, place.stride);
+    return;
+  }
+  // A block of its DC alone is flat: what both IDCTs give for it, without the transform.
+  const std::int32_t flat = (block_[0] * 8 + 32) >> 6;
+  const auto value = static_cast<std::uint8_t>(flat < 0 ? 0 : flat > 255 ? 255 : flat);
+  for (int y = 0; y < 8; ++y) std::memset(out + y * place.stride, value, 8);
 }
 
 }  // namespace tavrix

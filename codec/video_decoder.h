@@ -94,6 +94,7 @@ class VideoDecoder {
   int quantTableScale_ = 0;
   std::array<std::uint32_t, 64> quantTable_{};
   alignas(16) std::array<std::int16_t, 64> block_{};
+  bool acCoded_ = false;  // the block holds more than its DC
 };
 
 // Cuts a dual picture (two channels side by side) of width x height into two

@@ -13,7 +13,7 @@ namespace tavrix::test {
 inline std::vector<std::uint8_t> BuildFrame(bool full, std::vector<std::uint8_t> headerBytes, int rows,
                                             const std::function<void(BitWriter&, int row)>& slice) {
   std::vector<std::uint8_t> frame = {0x00, 0x00, 0x01, static_cast<std::uint8_t>(full ? 0xF9 : 0xF8)};
-  frame.insert(frame.end(), headerBytes.begin(), headerBytes.end());
+  for (std::uint8_t byte : headerBytes) frame.push_back(byte);
   BitWriter bits(frame);
   for (int row = 0; row < rows; ++row) {
     bits.Put(0x000001, 24);
