@@ -6,9 +6,17 @@ int RunAudio(const std::vector<std::string>& args);
 int RunDvrSim(const std::vector<std::string>& args);
 int RunRecord(const std::vector<std::string>& args);
 int RunMakeSample(const std::vector<std::string>& args);
+int RunDisks(const std::vector<std::string>& args);
+int RunFrames(const std::vector<std::string>& args);
+int RunInfo(const std::vector<std::string>& args);
 
 const std::vector<Command>& AllCommands() {
   static const std::vector<Command> commands = {
+      {"info", "info <source> [--disk] [--json]",
+       "summarise a recording or DVR disk: blocks, times, channels, frame counts", RunInfo},
+      {"frames", "frames <source> [--disk] [--from T] [--to T] [--json]   (T: byte offset or \"YYYY-MM-DD HH:MM:SS\")",
+       "list every frame: byte offset, kind, channel, length, block time", RunFrames},
+      {"disks", "disks", "list the block devices that may hold a DVR disk", RunDisks},
       {"audio", "audio <source> [--disk] --out FILE.wav [--channel N]",
        "write the sound of a recording's audio channel as a 16-bit PCM WAV file", RunAudio},
       {"make-sample", "make-sample <out.VVF> [--seconds N] [--pal|--ntsc] [--audio-channels N]",
