@@ -1,6 +1,7 @@
 #include "engine/player_engine.h"
 
 #include "engine/local_playback.h"
+#include "engine/network_stream.h"
 #include "engine/playback_speed.h"
 #include "engine/playback_state.h"
 
@@ -18,18 +19,20 @@ int SplitForChannels(int channelCount) {
 
 PlayerEngine::PlayerEngine(VideoSink& view, AudioOut::ErrorReporter audioErrors,
                            std::unique_ptr<AudioDevice> audioDevice)
-    : view_(view), audioOut_(std::move(audioErrors), std::move(audioDevice)) {}
+    : view_(view), audioOut_(std::move(audioErrors), std::move(audioDevice)) {
+  netClient_.SetMouseReport(&view_.mouseReport());
+}
 
 PlayerEngine::~PlayerEngine() {
-  // Every wait of the playback loop ends on the stop event, so this returns
-  // promptly; the members must outlive the thread that uses them.
-  Stop();
+  // Every wait of both loops ends on their stop events, so this returns
+  // promptly; the members must outlive the threads that use them.
+  StopThreads();
 }
 
 bool PlayerEngine::Create(int videoFormat, int audioFormat, int channelCount, int audioRate) {
   if (videoFormat < 0 || videoFormat > static_cast<int>(FormatVariant::QM_QMC)) return false;
   if (audioFormat < QM_UPCM8 || audioFormat > QM_MLAW || audioRate <= 0) return false;
-  StopWorker();
+  StopThreads();
   splitCount_ = SplitForChannels(channelCount);
   videoFormat_ = videoFormat;
   audioFormat_ = audioFormat;
@@ -38,6 +41,7 @@ bool PlayerEngine::Create(int videoFormat, int audioFormat, int channelCount, in
   view_.SetUseDirectDraw(false);
   reader_.SetFormatVariant(static_cast<FormatVariant>(videoFormat));
   decoder_.SelectFormat(videoFormat);
+  recorder_.Init(2, static_cast<FormatVariant>(videoFormat), splitCount_);
   ReopenAudio();
   view_.SetChannelCount(1);
   view_.SetPlayerFlag(false);
@@ -57,7 +61,7 @@ int PlayerEngine::SetMode(int mode, int channelCount) {
   // goes on, with the device it has.
   const bool keepStream = mode == kClientMode && workerMode_.load() == kClientMode && IsThreadAlive();
   if (!keepStream) {
-    StopWorker();
+    StopThreads();
     ReopenAudio();
   }
   if (mode == kPlayerMode) {
@@ -66,7 +70,8 @@ int PlayerEngine::SetMode(int mode, int channelCount) {
     view_.SetChannelCount(splitCount_);
     view_.SetPlayerFlag(true);
   } else {
-    decoder_.SelectFormat(static_cast<int>(FormatVariant::QM_QMN));
+    // A running stream already decodes the network layout.
+    if (!keepStream) decoder_.SelectFormat(static_cast<int>(FormatVariant::QM_QMN));
     view_.SetChannelCount(1);
     view_.SetPlayerFlag(false);
   }
@@ -81,13 +86,19 @@ void PlayerEngine::StopWorker() {
   fields_.state.store(kStateIdle);
 }
 
+void PlayerEngine::StopThreads() {
+  // The client first: it feeds the queues the stream thread empties.
+  netClient_.Stop();
+  StopWorker();
+}
+
 bool PlayerEngine::OpenSource(const std::string& path, bool isDisk) {
   if (mode_.load() != kPlayerMode) {
     lastError_ = "recordings play in player mode only";
     return false;
   }
   // The reader is the playback thread's while it runs.
-  StopWorker();
+  StopThreads();
   if (!reader_.Open(path, isDisk)) {
     lastError_ = reader_.LastError();
     return false;
@@ -104,7 +115,8 @@ bool PlayerEngine::OpenSource(const std::string& path, bool isDisk) {
 }
 
 int PlayerEngine::CloseSource() {
-  if (reader_.IsOpen()) StopWorker();
+  // The reader stays open after a close; a live stream is not playback.
+  if (reader_.IsOpen() && workerMode_.load() == kPlayerMode) StopWorker();
   return 1;
 }
 
@@ -154,15 +166,68 @@ int PlayerEngine::Seek(std::uint64_t position) {
   return 1;
 }
 
+int PlayerEngine::ConnectDirect(const std::string& address, std::uint16_t port, const std::string& password) {
+  StopThreads();
+  decoder_.SelectFormat(static_cast<int>(FormatVariant::QM_QMN));
+  if (!netClient_.ConfigureDirect(address, port, password)) {
+    lastError_ = netClient_.LastErrorText();
+    return 0;
+  }
+  return StartStream();
+}
+
+int PlayerEngine::ConnectDynamicIp(const std::string& server, std::uint16_t serverPort, const std::string& dvrName,
+                                   const std::string& password) {
+  StopThreads();
+  decoder_.SelectFormat(static_cast<int>(FormatVariant::QM_QMN));
+  if (!netClient_.ConfigureDynamicIp(server, serverPort, dvrName, password)) {
+    lastError_ = netClient_.LastErrorText();
+    return 0;
+  }
+  return StartStream();
+}
+
+int PlayerEngine::StartStream() {
+  lastError_.clear();
+  workerMode_.store(kClientMode);
+  Start();
+  netClient_.Start();
+  return 1;
+}
+
+int PlayerEngine::Disconnect() {
+  StopThreads();
+  return 1;
+}
+
+bool PlayerEngine::StartLocalRecording(const std::string& path) {
+  if (recorder_.IsRecording()) recorder_.Stop();
+  if (recorder_.Start(path)) return true;
+  lastError_ = recorder_.LastError();
+  return false;
+}
+
+int PlayerEngine::StopLocalRecording() {
+  if (!recorder_.IsRecording()) return 0;
+  recorder_.Stop();
+  return 1;
+}
+
 bool PlayerEngine::GetBlockTime(CalendarTime& out) const {
   if (fields_.state.load() == kStateIdle) return false;
   return fields_.BlockTime(out);
 }
 
 int PlayerEngine::Run() {
-  if (workerMode_.load() != kPlayerMode) return 0;
-  LocalPlayback playback({reader_, decoder_, audioDecoder_, audioOut_, view_, fields_, stopEvent(),
-                          [this] { return running(); }, videoFormat_});
+  const auto running = [this] { return this->running(); };
+  if (workerMode_.load() == kClientMode) {
+    NetworkStream stream({netClient_.videoQueue(), netClient_.audioQueue(), decoder_, audioDecoder_, audioOut_, &view_,
+                          recorder_, fields_},
+                         stopEvent(), running);
+    return stream.Run();
+  }
+  LocalPlayback playback({reader_, decoder_, audioDecoder_, audioOut_, view_, fields_, stopEvent(), running,
+                          videoFormat_});
   return playback.Run();
 }
 

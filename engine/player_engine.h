@@ -11,12 +11,16 @@
 #include "engine/playback_fields.h"
 #include "engine/video_sink.h"
 #include "engine/worker_thread.h"
+#include "net/net_client.h"
 #include "storage/vvf_reader.h"
+#include "storage/vvf_writer.h"
 
 namespace tavrix {
 
-// The single media object: it owns the recording reader, the decoders, the
-// sound output and one worker thread, and drives the view it is given.
+// The single media object: it owns the recording reader, the network client,
+// the decoders, the sound output, the local recorder and one worker thread,
+// and drives the view it is given. The worker thread plays a recording in
+// player mode and the live stream in client mode.
 // Playback commands only store a code (and a speed or position) and wake the
 // worker thread, which carries them out between two frames. The facade is
 // called from one thread (the window's, or the CLI's main thread).
@@ -74,6 +78,30 @@ class PlayerEngine : public WorkerThread {
   int GetSplitCount() const { return splitCount_; }
   const std::string& GetLastErrorText() const { return lastError_; }
 
+  // Client mode. A connection replaces any running one: both threads stop,
+  // then the stream thread starts before the client's receive thread, so the
+  // first live frame finds its consumer. 0 (with GetLastErrorText) when the
+  // client refuses the settings.
+  int ConnectDirect(const std::string& address, std::uint16_t port, const std::string& password);
+  int ConnectDynamicIp(const std::string& server, std::uint16_t serverPort, const std::string& dvrName,
+                       const std::string& password);
+  // Stops the client's thread, then the stream thread. Returns 1.
+  int Disconnect();
+  bool IsConnected() const { return netClient_.IsLoggedIn(); }
+  ConnectionState GetConnectionState() const { return netClient_.state(); }
+  int SendKey(std::uint8_t code) { return netClient_.SendKey(code); }
+  void SetTimeout(std::uint32_t milliseconds) { netClient_.SetTimeout(milliseconds); }
+  std::uint32_t GetTimeout() const { return netClient_.timeout(); }
+  // Stored for the options dialog; nothing else reads it.
+  void SetAutoReconnect(bool on) { autoReconnect_ = on; }
+  bool GetAutoReconnect() const { return autoReconnect_; }
+  // Where the client's notifications go (the window); none by default.
+  void SetNotificationReceiver(NetNotificationReceiver* receiver) { netClient_.SetNotificationReceiver(receiver); }
+  // Records the live stream into a VVF file, closing any recording running.
+  bool StartLocalRecording(const std::string& path);
+  int StopLocalRecording();
+  bool IsLocalRecording() const { return recorder_.IsRecording(); }
+
   void SetVolume(std::uint32_t level) { audioOut_.SetVolume(level); }
   std::uint32_t GetVolume() const { return audioOut_.GetVolume(); }
   void SetMute(bool mute) { audioOut_.SetMute(mute); }
@@ -96,15 +124,19 @@ class PlayerEngine : public WorkerThread {
 
  private:
   void StopWorker();
+  void StopThreads();
   void ReopenAudio();
+  int StartStream();
 
   // Brought up before the members and taken down after them.
   EngineServices services_;
   VvfReader reader_;
+  NetClient netClient_;
   ChannelDecoder decoder_;
   VideoSink& view_;
   AudioDecoder audioDecoder_;
   AudioOut audioOut_;
+  VvfWriter recorder_;
   PlaybackFields fields_;
 
   std::atomic<int> mode_{kClientMode};
@@ -115,6 +147,7 @@ class PlayerEngine : public WorkerThread {
   int audioFormat_ = QM_ALAW;
   int channelCount_ = 4;
   int audioRate_ = 8000;
+  bool autoReconnect_ = true;
   std::string lastError_;
 };
 
