@@ -5,4 +5,7 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 bash scripts/build.sh build
 mkdir -p out
-echo "tavrix: built; the demo recording arrives with the storage commands"
+build/cli/tavrix make-sample out/sample.vvf --seconds 10
+build/cli/tavrix info out/sample.vvf
+echo "first frames (byte offset, kind, channel, length, block time):"
+build/cli/tavrix frames out/sample.vvf | head -n 8
