@@ -7,5 +7,5 @@ bash scripts/build.sh build
 mkdir -p out
 build/cli/tavrix make-sample out/sample.vvf --seconds 10
 build/cli/tavrix info out/sample.vvf
-echo "frames of the first 40 kB (byte offset, kind, channel, length, block time):"
-build/cli/tavrix frames out/sample.vvf --to 40000
+echo "frames of the first 30 kB (byte offset, kind, channel, length, block time):"
+build/cli/tavrix frames out/sample.vvf --to 30000
