@@ -17,8 +17,8 @@ namespace tavrix {
 // a byte offset that the reader scans from for the next start code, and the
 // time of a frame is that of the last block header read.
 //
-// Not thread-safe: reads, seeks and Open/Close come from one thread at a time;
-// Position, Size and GetBlockTime may be polled from another for display.
+// Not thread-safe: every call comes from one thread at a time. A playback
+// thread that others watch publishes Position and GetBlockTime itself.
 class VvfReader {
  public:
   // The caller's buffer for ReadNext, ReadPrev and ReadAtTarget must hold

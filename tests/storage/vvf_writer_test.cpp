@@ -122,6 +122,30 @@ TEST_F(WriterTest, FrameIntervalFromPictureNumbers) {
   EXPECT_EQ(header.frameInterval, 100);  // from the call that began it: 0 -> 100
 }
 
+TEST_F(WriterTest, RecordingReadsBackFrameForFrame) {
+  std::vector<std::vector<std::uint8_t>> expected;  // video from its start code, audio as samples
+  for (int i = 0; i < 40; ++i) {
+    auto frame = NetworkFrame(100 + static_cast<std::size_t>(i) * 397, i % 10 == 0, static_cast<std::uint16_t>(2 * i));
+    ASSERT_TRUE(writer_.WriteVideo(frame.data(), frame.size()));
+    expected.push_back(frame);  // as converted in place
+    std::vector<std::uint8_t> samples(160 + static_cast<std::size_t>(i), static_cast<std::uint8_t>(0xD0 + i % 8));
+    ASSERT_TRUE(writer_.WriteAudio(samples.data(), samples.size()));
+    expected.push_back(samples);
+  }
+  Finished();
+
+  VvfReader reader;
+  ASSERT_TRUE(reader.Open(path_, false));
+  std::vector<std::uint8_t> buffer(VvfReader::kFrameBufferSize);
+  std::size_t index = 0;
+  for (std::uint32_t length; (length = reader.ReadNext(buffer.data())) > 0; ++index) {
+    ASSERT_LT(index, expected.size());
+    EXPECT_EQ(std::vector<std::uint8_t>(buffer.begin(), buffer.begin() + length), expected[index]) << index;
+    EXPECT_EQ(reader.frameInfo().audio, index % 2 == 1);
+  }
+  EXPECT_EQ(index, expected.size() - 1);  // the last frame has no start code after it
+}
+
 TEST(WriterLayout, NetworkHeaderIsConvertedToTheStoredLayout) {
   struct Case {
     FormatVariant variant;
