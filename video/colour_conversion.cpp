@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "video/colour_rows.h"
 #include "video/colour_tables.h"
 
 namespace tavrix {
@@ -27,29 +28,41 @@ struct Chroma {
   }
 };
 
-// Walks the picture in 2x2 blocks. `rowStart(y)` gives the destination row of
-// picture row y; `store(row, x, rgb)` writes pixel x of that row.
-template <typename RowStart, typename Store>
-void Convert(const std::uint8_t* source, int width, int height, RowStart rowStart, Store store) {
+// Converts two rows sharing a chroma row; `store(row, x, rgb)` writes pixel x.
+template <typename Store>
+void ConvertRowPair(const std::uint8_t* luma0, const std::uint8_t* luma1, const std::uint8_t* cb,
+                    const std::uint8_t* cr, std::uint8_t* out0, std::uint8_t* out1, int width, Store store) {
+  for (int i = 0; i < width / 2; ++i) {
+    const Chroma chroma(cb[i], cr[i]);
+    const int x = 2 * i;
+    store(out0, x, chroma.Pixel(luma0[x]));
+    store(out0, x + 1, chroma.Pixel(luma0[x + 1]));
+    store(out1, x, chroma.Pixel(luma1[x]));
+    store(out1, x + 1, chroma.Pixel(luma1[x + 1]));
+  }
+}
+
+// Walks the picture in pairs of rows; `rowStart(y)` gives the destination
+// row of picture row y.
+template <typename RowStart, typename RowPair>
+void ForEachRowPair(const std::uint8_t* source, int width, int height, RowStart rowStart, RowPair rowPair) {
   const std::size_t w = static_cast<std::size_t>(width);
   const std::uint8_t* cbPlane = source + w * static_cast<std::size_t>(height);
   const std::uint8_t* crPlane = cbPlane + w * static_cast<std::size_t>(height) / 4;
   for (int k = 0; k < height / 2; ++k) {
     const std::uint8_t* luma0 = source + w * static_cast<std::size_t>(2 * k);
-    const std::uint8_t* luma1 = luma0 + w;
-    const std::uint8_t* cb = cbPlane + w / 2 * static_cast<std::size_t>(k);
-    const std::uint8_t* cr = crPlane + w / 2 * static_cast<std::size_t>(k);
-    std::uint8_t* row0 = rowStart(2 * k);
-    std::uint8_t* row1 = rowStart(2 * k + 1);
-    for (int i = 0; i < width / 2; ++i) {
-      const Chroma chroma(cb[i], cr[i]);
-      const int x = 2 * i;
-      store(row0, x, chroma.Pixel(luma0[x]));
-      store(row0, x + 1, chroma.Pixel(luma0[x + 1]));
-      store(row1, x, chroma.Pixel(luma1[x]));
-      store(row1, x + 1, chroma.Pixel(luma1[x + 1]));
-    }
+    rowPair(luma0, luma0 + w, cbPlane + w / 2 * static_cast<std::size_t>(k),
+            crPlane + w / 2 * static_cast<std::size_t>(k), rowStart(2 * k), rowStart(2 * k + 1), width);
   }
+}
+
+template <typename RowStart, typename Store>
+void Convert(const std::uint8_t* source, int width, int height, RowStart rowStart, Store store) {
+  ForEachRowPair(source, width, height, rowStart,
+                 [store](const std::uint8_t* luma0, const std::uint8_t* luma1, const std::uint8_t* cb,
+                         const std::uint8_t* cr, std::uint8_t* out0, std::uint8_t* out1, int w) {
+                   ConvertRowPair(luma0, luma1, cb, cr, out0, out1, w, store);
+                 });
 }
 
 auto TopDown(std::uint8_t* destination, int width, int bytesPerPixel) {
@@ -73,7 +86,19 @@ void StoreBgr(std::uint8_t* row, int x, Rgb c) {
   row[3 * x + 2] = c.r;
 }
 
+// BGR24 layouts go through the fastest row-pair converter.
+template <typename RowStart>
+void ConvertBgr24(const std::uint8_t* source, int width, int height, RowStart rowStart) {
+  static const Bgr24RowPair rowPair = FastestBgr24RowPair();
+  ForEachRowPair(source, width, height, rowStart, rowPair);
+}
+
 }  // namespace
+
+void Bgr24RowPairPortable(const std::uint8_t* luma0, const std::uint8_t* luma1, const std::uint8_t* cb,
+                          const std::uint8_t* cr, std::uint8_t* out0, std::uint8_t* out1, int width) {
+  ConvertRowPair(luma0, luma1, cb, cr, out0, out1, width, StoreBgr);
+}
 
 void YuvToRgb555(std::uint8_t* destination, const std::uint8_t* source, int width, int height) {
   Convert(source, width, height, TopDown(destination, width, 2), [](std::uint8_t* row, int x, Rgb c) {
@@ -94,7 +119,7 @@ void YuvToBgr565(std::uint8_t* destination, const std::uint8_t* source, int widt
 }
 
 void YuvToBgr24(std::uint8_t* destination, const std::uint8_t* source, int width, int height) {
-  Convert(source, width, height, TopDown(destination, width, 3), StoreBgr);
+  ConvertBgr24(source, width, height, TopDown(destination, width, 3));
 }
 
 void YuvToXrgb32(std::uint8_t* destination, const std::uint8_t* source, int width, int height) {
@@ -107,11 +132,11 @@ void YuvToXrgb32(std::uint8_t* destination, const std::uint8_t* source, int widt
 }
 
 void YuvToBgr24BottomUp(std::uint8_t* destination, const std::uint8_t* source, int width, int height) {
-  Convert(source, width, height, BottomUp(destination, width, height, 1), StoreBgr);
+  ConvertBgr24(source, width, height, BottomUp(destination, width, height, 1));
 }
 
 void YuvToBgr24Doubled(std::uint8_t* destination, const std::uint8_t* source, int width, int height) {
-  Convert(source, width, height, BottomUp(destination, width, height, 2), StoreBgr);
+  ConvertBgr24(source, width, height, BottomUp(destination, width, height, 2));
 }
 
 void DoubleLines(std::uint8_t* destination, int width, int height) {

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <random>
 #include <vector>
 
+#include "video/colour_rows.h"
 #include "video/colour_tables.h"
 
 namespace tavrix {
@@ -122,6 +124,31 @@ TEST(ColourConversion, RowOrders) {
   EXPECT_EQ(doubled[stride * 445], (doubled[stride * 444] + doubled[stride * 446]) / 2);
   // The top bitmap row is written by neither step.
   for (std::size_t i = 0; i < stride; ++i) ASSERT_EQ(doubled[stride * (2 * height - 1) + i], 0xEE);
+}
+
+// The SIMD row converter against the table-driven one on random rows of
+// several widths (whole 16-pixel runs and tails), byte for byte.
+TEST(ColourConversion, SimdRowsMatchPortableRows) {
+  std::vector<Bgr24RowPair> variants;
+  if (Bgr24RowPairSsse3Function() != nullptr && __builtin_cpu_supports("ssse3")) variants.push_back(Bgr24RowPairSsse3Function());
+  if (Bgr24RowPairAvx2Function() != nullptr && __builtin_cpu_supports("avx2")) variants.push_back(Bgr24RowPairAvx2Function());
+  if (variants.empty()) GTEST_SKIP() << "no SIMD row converter on this processor";
+  std::mt19937 random(5);
+  for (Bgr24RowPair simd : variants) {
+    for (int width : {2, 14, 16, 18, 30, 32, 46, 66, 640}) {
+      for (int trial = 0; trial < 200; ++trial) {
+        std::vector<std::uint8_t> luma(2 * width), chroma(width);
+        for (auto& b : luma) b = static_cast<std::uint8_t>(random());
+        for (auto& b : chroma) b = static_cast<std::uint8_t>(trial < 4 ? trial * 85 : random());
+        std::vector<std::uint8_t> portable(6 * width + 8, 0xEE), fast(portable);
+        Bgr24RowPairPortable(luma.data(), luma.data() + width, chroma.data(), chroma.data() + width / 2, portable.data(),
+                             portable.data() + 3 * width, width);
+        simd(luma.data(), luma.data() + width, chroma.data(), chroma.data() + width / 2, fast.data(),
+             fast.data() + 3 * width, width);
+        ASSERT_EQ(portable, fast) << "width " << width << " trial " << trial;
+      }
+    }
+  }
 }
 
 }  // namespace
