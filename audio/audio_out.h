@@ -72,6 +72,8 @@ class AudioOut {
   void SetMute(bool muted);
   bool GetMute() const { return muted_.load(); }
   // The volume word last given to the device: left level low, right level high.
+  // Full scale until set while a device is open; like a mixer level it stays
+  // across Open, which does not apply the stored volume.
   std::uint32_t DeviceVolume() const { return deviceVolume_.load(); }
 
   bool IsDeviceOpen() const { return device_->IsOpen(); }
