@@ -22,8 +22,6 @@ LocalPlayback::LocalPlayback(Parts parts)
 
 int LocalPlayback::Run() {
   PlaybackFields& fields = parts_.fields;
-  // Opening a source plays forwards at the speed the caller has set.
-  fields.Post(kCommandForward);
   parts_.audioOut.Start();
   frameStartTick_ = 0;
 
@@ -34,6 +32,7 @@ int LocalPlayback::Run() {
       fields.commandEvent.Reset();
       const int next = StateForCommand(fields.command.load());
       if (next >= 0) set_state(next);
+      ++fields.commandsTaken;
       continue;
     }
     parts_.audioOut.Service();

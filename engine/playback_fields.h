@@ -21,6 +21,9 @@ class PlaybackFields {
   std::atomic<int> framePeriodUs{33333};
   std::atomic<std::uint32_t> elapsedMs{0};
   std::atomic<std::uint64_t> position{0};
+  // Commands the playback thread has taken up; commands stored faster than
+  // it takes them count once.
+  std::atomic<std::uint64_t> commandsTaken{0};
   Event commandEvent{Event::ResetMode::Manual};
 
   // Stores a command and wakes the playback thread.

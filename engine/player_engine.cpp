@@ -110,6 +110,10 @@ bool PlayerEngine::OpenSource(const std::string& path, bool isDisk) {
   decoder_.Reset();
   view_.ClearPictures();
   workerMode_.store(kPlayerMode);
+  // Opening plays forwards at the speed the caller has set. The command is
+  // stored before the thread starts, so a command given right after the
+  // open is never overtaken by it.
+  fields_.Post(kCommandForward);
   Start();
   return true;
 }

@@ -60,6 +60,9 @@ class PlayerEngine : public WorkerThread {
   int Seek(std::uint64_t position);
 
   int GetState() const { return fields_.state.load(); }
+  // Grows each time the playback thread takes up a command, so a caller can
+  // tell when the state it reads follows its last command.
+  std::uint64_t GetCommandsTaken() const { return fields_.commandsTaken.load(); }
   double GetSpeed() const { return fields_.speed.load(); }
   void SetSpeed(double speed) { fields_.speed.store(speed); }
   void SetRepeat(bool repeat) { fields_.repeat.store(repeat); }

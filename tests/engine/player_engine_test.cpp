@@ -82,6 +82,18 @@ TEST_F(PlayerEngineTest, OpenPlaysEveryFrameOnceAtNormalSpeedThenPausesAtTheEnd)
   EXPECT_EQ(engine.GetSourceSize(), testing::ReadWholeFile(file->path()).size());
 }
 
+TEST_F(PlayerEngineTest, ACommandRightAfterTheOpenIsNotOvertakenByIt) {
+  const auto file = Interleaved(2).Write();
+  PlayerUnderTest player;
+  PlayerEngine& engine = *player.engine;
+  engine.SetRepeat(true);  // playing on would never pause by itself
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    ASSERT_TRUE(engine.OpenSource(file->path(), false));
+    engine.Pause();
+    ASSERT_TRUE(WaitUntil([&] { return engine.GetState() == kStatePaused; })) << attempt;
+  }
+}
+
 TEST_F(PlayerEngineTest, RepeatRewindsAtTheEndAndKeepsPlaying) {
   EngineRecording recording = Interleaved(2);
   const auto file = recording.Write();
