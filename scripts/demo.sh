@@ -9,3 +9,4 @@ build/cli/tavrix make-sample out/sample.vvf --seconds 10
 build/cli/tavrix info out/sample.vvf
 echo "frames of the first 30 kB (byte offset, kind, channel, length, block time):"
 build/cli/tavrix frames out/sample.vvf --to 30000
+build/cli/tavrix audio out/sample.vvf --out out/sample-sound.wav
