@@ -6,6 +6,7 @@ int RunAudio(const std::vector<std::string>& args);
 int RunDvrSim(const std::vector<std::string>& args);
 int RunRecord(const std::vector<std::string>& args);
 int RunMakeSample(const std::vector<std::string>& args);
+int RunPlay(const std::vector<std::string>& args);
 int RunDisks(const std::vector<std::string>& args);
 int RunFrames(const std::vector<std::string>& args);
 int RunInfo(const std::vector<std::string>& args);
@@ -19,6 +20,9 @@ const std::vector<Command>& AllCommands() {
       {"disks", "disks", "list the block devices that may hold a DVR disk", RunDisks},
       {"audio", "audio <source> [--disk] --out FILE.wav [--channel N]",
        "write the sound of a recording's audio channel as a 16-bit PCM WAV file", RunAudio},
+      {"play", "play <source> [--disk] [--speed S] [--reverse] [--seconds N]",
+       "play a recording headless, with sound, printing state, speed, position and block time every second",
+       RunPlay},
       {"make-sample", "make-sample <out.VVF> [--seconds N] [--pal|--ntsc] [--audio-channels N]",
        "write a deterministic 4-channel demo recording of moving test pictures with A-law sound", RunMakeSample},
       {"record",
