@@ -179,14 +179,21 @@ void DvrSimulator::HandleMessage(const std::uint8_t* message, std::size_t size) 
 }
 
 void DvrSimulator::AnswerLogin(const std::string& digest) {
+  const bool accepted =
+      options_.loginAnswer == LoginAnswer::kCheckPassword && digest == Md5HexUpper(options_.password);
+  // Logged before the answer goes out, so whoever reads the answer finds it.
+  UpdateLog([&](Log& log) {
+    ++log.logins;
+    log.loginDigests.push_back(digest);
+    if (accepted) ++log.accepted;
+  });
+  Note(accepted ? "login accepted" : "login not accepted");
   for (int i = 0; i < options_.pendingReplies && client_.valid(); ++i) {
     const ControlMessage pending(dvr::kLoginPending, {});
     Send(pending.bytes().data(), pending.bytes().size());
   }
-  bool accepted = false;
   switch (options_.loginAnswer) {
     case LoginAnswer::kCheckPassword: {
-      accepted = digest == Md5HexUpper(options_.password);
       const ControlMessage reply = accepted ? ControlMessage(dvr::kLoginAccepted, {})
                                             : ControlMessage(dvr::kLoginRefused, {}, "0002");
       Send(reply.bytes().data(), reply.bytes().size());
@@ -205,12 +212,6 @@ void DvrSimulator::AnswerLogin(const std::string& digest) {
     case LoginAnswer::kSilent:
       break;
   }
-  UpdateLog([&](Log& log) {
-    ++log.logins;
-    log.loginDigests.push_back(digest);
-    if (accepted) ++log.accepted;
-  });
-  Note(accepted ? "login accepted" : "login not accepted");
   if (accepted && client_.valid()) {
     streaming_ = true;
     nextFrame_ = std::chrono::steady_clock::now();
