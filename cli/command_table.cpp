@@ -2,6 +2,7 @@
 
 namespace tavrix::cli {
 
+int RunExport(const std::vector<std::string>& args);
 int RunAudio(const std::vector<std::string>& args);
 int RunDvrSim(const std::vector<std::string>& args);
 int RunRecord(const std::vector<std::string>& args);
@@ -13,6 +14,12 @@ int RunInfo(const std::vector<std::string>& args);
 
 const std::vector<Command>& AllCommands() {
   static const std::vector<Command> commands = {
+      {"export",
+       "export <source> [--disk] --out FILE [--channels all|1,3] [--layout 1|4] [--from T] [--to T] "
+       "[--codec raw|mjpeg|mpeg4|h264|ffv1] [--quality 1-100] [--audio-channel N]",
+       "export channels of a recording with their captions and sound as AVI, MP4 or MKV "
+       "(T: byte offset or \"YYYY-MM-DD HH:MM:SS\")",
+       RunExport},
       {"info", "info <source> [--disk] [--json]",
        "summarise a recording or DVR disk: blocks, times, channels, frame counts", RunInfo},
       {"frames", "frames <source> [--disk] [--from T] [--to T] [--json]   (T: byte offset or \"YYYY-MM-DD HH:MM:SS\")",

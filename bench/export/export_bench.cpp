@@ -1,0 +1,176 @@
+// Export speed of a 4-channel recording (read, decode, compose, encode, write)
+// beside FFmpeg's command-line encoder fed the same composed frames through a
+// pipe, for MJPEG and H.264 with the same encoder settings.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/recording_export.h"
+#include "export/ffmpeg_log.h"
+#include "codec/channel_decoder.h"
+#include "codec/test_picture.h"
+#include "codec/video_encoder.h"
+#include "storage/vvf_block_writer.h"
+#include "storage/vvf_reader.h"
+#include "video/export_composer.h"
+
+namespace tavrix {
+namespace {
+
+constexpr int kRounds = 300;
+constexpr int kChannels = 4;
+constexpr int kWidth = 640;
+constexpr int kHeight = 448;
+constexpr int kFrameRate = 15;
+constexpr int kQuality = EncoderSettings::kDefaultQuality;
+constexpr std::uint32_t kFirstBlockTime = 1262054400;
+
+// The recording, written once to a scratch folder, and the frames its export
+// composes, top row first as the command-line tool reads raw video.
+class Fixture {
+ public:
+  static Fixture& Get() {
+    static Fixture fixture;
+    return fixture;
+  }
+  ~Fixture() {
+    std::error_code ignored;
+    std::filesystem::remove_all(directory_, ignored);
+  }
+
+  const std::string& recording() const { return recording_; }
+  std::string File(const std::string& name) const { return directory_ + "/" + name; }
+  const std::vector<std::vector<std::uint8_t>>& frames() const { return frames_; }
+
+ private:
+  Fixture() {
+    QuietFfmpegLogging();
+    std::string pattern = std::filesystem::temp_directory_path().string() + "/tavrix-export-bench-XXXXXX";
+    directory_ = mkdtemp(pattern.data()) ? pattern : "/tmp";
+    recording_ = File("bench.vvf");
+    WriteRecording();
+    ComposeFrames();
+  }
+
+  void WriteRecording() {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(recording_.c_str(), "wb"), std::fclose);
+    VvfBlockWriter writer([&file](const std::uint8_t* bytes, std::size_t length) {
+      return std::fwrite(bytes, 1, length, file.get()) == length;
+    });
+    VideoEncoder encoder;
+    DecodedPicture picture;
+    picture.SetSize(kPictureWidth, kNtscHeight);
+    std::vector<std::uint8_t> coded;
+    std::vector<std::uint8_t> audio(6 + 533, 0xA5);
+    audio[0] = audio[1] = audio[4] = audio[5] = 0;
+    audio[2] = 1;
+    audio[3] = 0xFA;
+    for (int round = 0; round < kRounds; ++round) {
+      writer.SetHeader({kFirstBlockTime + static_cast<std::uint32_t>(round / kFrameRate), 0x0F, 0});
+      for (int channel = 0; channel < kChannels; ++channel) {
+        DrawTestPicture(picture.data(), kPictureWidth, kNtscHeight, channel, round, round / kFrameRate);
+        const auto kind = round == 0 ? VideoEncoder::Kind::kFull : VideoEncoder::Kind::kUpdate;
+        encoder.Encode(picture.data(), kPictureWidth, kNtscHeight, channel, 5, kind, coded);
+        writer.Append(coded.data(), coded.size());
+      }
+      writer.Append(audio.data(), audio.size());
+    }
+    writer.Append(audio.data(), 4);  // a last start code, so the last frame is read
+    writer.Finish();
+  }
+
+  void ComposeFrames() {
+    VvfReader reader;
+    reader.SetFormatVariant(FormatVariant::QM_QMT2);
+    reader.Open(recording_, false);
+    ChannelDecoder decoder;
+    decoder.SelectFormat(static_cast<int>(FormatVariant::QM_QMT2));
+    ExportComposer composer(kWidth, kHeight, kChannels, 4, 0, [this](const std::uint8_t* frame) {
+      std::vector<std::uint8_t>& topDown = frames_.emplace_back(std::size_t{kWidth} * kHeight * 3);
+      const std::size_t row = std::size_t{kWidth} * 3;
+      for (int y = 0; y < kHeight; ++y) std::memcpy(&topDown[y * row], frame + (kHeight - 1 - y) * row, row);
+    });
+    auto buffer = std::make_unique<std::uint8_t[]>(VvfReader::kFrameBufferSize);
+    std::uint32_t length;
+    while ((length = reader.ReadNext(buffer.get())) != 0) {
+      if (reader.frameInfo().audio) continue;
+      const auto outcome = decoder.Decode(buffer.get(), length);
+      for (int i = 0; outcome.decoded && i < outcome.shownCount; ++i) {
+        composer.Add(outcome.shown[i].channel, reader.frameInfo().time, *outcome.shown[i].picture);
+      }
+    }
+    composer.Flush();
+  }
+
+  std::string directory_;
+  std::string recording_;
+  std::vector<std::vector<std::uint8_t>> frames_;
+};
+
+void ExportRecording(benchmark::State& state, VideoCodec codec) {
+  if (!IsEncoderAvailable(codec)) {
+    state.SkipWithError("encoder not available");
+    return;
+  }
+  const Fixture& fixture = Fixture::Get();
+  RecordingExportOptions options;
+  options.source = fixture.recording();
+  options.out = fixture.File(std::string("ours.") + VideoCodecName(codec) + ".avi");
+  options.encoder = {codec, kQuality};
+  int frames = 0;
+  for (auto _ : state) {
+    const RecordingExportResult result = RecordingExport::Run(options);
+    if (!result.ok) {
+      state.SkipWithError(result.error.c_str());
+      return;
+    }
+    frames += result.frames;
+  }
+  state.counters["fps"] = benchmark::Counter(frames, benchmark::Counter::kIsRate);
+}
+
+std::string CommandLineCodec(VideoCodec codec) {
+  if (codec == VideoCodec::kH264) {
+    return "-c:v libx264 -preset veryfast -crf " + std::to_string(RateFactorForQuality(kQuality)) +
+           " -g 1 -bf 0 -pix_fmt yuv420p";
+  }
+  return "-c:v mjpeg -q:v " + std::to_string(QuantiserForQuality(kQuality)) + " -pix_fmt yuvj420p";
+}
+
+void FfmpegCommandLine(benchmark::State& state, VideoCodec codec) {
+  const Fixture& fixture = Fixture::Get();
+  const std::string command = "ffmpeg -v error -y -f rawvideo -pix_fmt bgr24 -s " + std::to_string(kWidth) + "x" +
+                              std::to_string(kHeight) + " -r " + std::to_string(kFrameRate) + " -i pipe: " +
+                              CommandLineCodec(codec) + " -an -f avi " +
+                              fixture.File(std::string("cli.") + VideoCodecName(codec) + ".avi");
+  int frames = 0;
+  for (auto _ : state) {
+    std::FILE* pipe = popen(command.c_str(), "w");
+    if (!pipe) {
+      state.SkipWithError("cannot run ffmpeg");
+      return;
+    }
+    for (const auto& frame : fixture.frames()) std::fwrite(frame.data(), 1, frame.size(), pipe);
+    if (pclose(pipe) != 0) {
+      state.SkipWithError("ffmpeg failed");
+      return;
+    }
+    frames += static_cast<int>(fixture.frames().size());
+  }
+  state.counters["fps"] = benchmark::Counter(frames, benchmark::Counter::kIsRate);
+}
+
+BENCHMARK_CAPTURE(ExportRecording, mjpeg, VideoCodec::kMjpeg)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(FfmpegCommandLine, mjpeg, VideoCodec::kMjpeg)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(ExportRecording, h264, VideoCodec::kH264)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(FfmpegCommandLine, h264, VideoCodec::kH264)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+}  // namespace tavrix
