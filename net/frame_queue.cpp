@@ -4,14 +4,13 @@
 
 namespace tavrix {
 
-FrameQueue::FrameQueue(int bufferCount, std::int32_t bufferSize)
-    : bufferSize_(std::max(bufferSize, FrameRecord::kMinimumCapacity)) {
+FrameQueue::FrameQueue(int bufferCount, std::int32_t bufferSize) {
   const std::size_t count = static_cast<std::size_t>(std::max(bufferCount, 1));
   buffers_.reserve(count);
   free_.reserve(count);
   full_.resize(count, nullptr);
   for (std::size_t i = 0; i < count; ++i) {
-    buffers_.push_back(std::make_unique<FrameRecord>(bufferSize_, FrameRecord::kTransfer));
+    buffers_.push_back(std::make_unique<FrameRecord>(bufferSize, FrameRecord::kTransfer));
     free_.push_back(buffers_.back().get());
   }
   spaceEvent_.Set();

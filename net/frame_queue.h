@@ -27,15 +27,12 @@ class FrameQueue {
   Event& dataEvent() { return dataEvent_; }
   // Set while at least one buffer is free.
   Event& spaceEvent() { return spaceEvent_; }
-  int bufferCount() const { return static_cast<int>(buffers_.size()); }
-  std::int32_t bufferSize() const { return bufferSize_; }
   int queued() const;
 
  private:
   mutable std::mutex mutex_;
   Event dataEvent_{Event::ResetMode::Manual};
   Event spaceEvent_{Event::ResetMode::Manual};
-  std::int32_t bufferSize_;
   std::vector<std::unique_ptr<FrameRecord>> buffers_;
   std::vector<FrameRecord*> free_;  // a stack
   std::vector<FrameRecord*> full_;  // a ring, oldest at fullHead_
