@@ -32,6 +32,28 @@ constexpr int kFrameRate = 15;
 constexpr int kQuality = EncoderSettings::kDefaultQuality;
 constexpr std::uint32_t kFirstBlockTime = 1262054400;
 
+// Reads, decodes and composes the recording as an export does, without
+// encoding; returns the number of frames.
+int ComposeRecording(const std::string& path, const ExportComposer::FrameWriter& writer) {
+  VvfReader reader;
+  reader.SetFormatVariant(FormatVariant::QM_QMT2);
+  reader.Open(path, false);
+  ChannelDecoder decoder;
+  decoder.SelectFormat(static_cast<int>(FormatVariant::QM_QMT2));
+  ExportComposer composer(kWidth, kHeight, kChannels, 4, 0, writer);
+  auto buffer = std::make_unique<std::uint8_t[]>(VvfReader::kFrameBufferSize);
+  std::uint32_t length;
+  while ((length = reader.ReadNext(buffer.get())) != 0) {
+    if (reader.frameInfo().audio) continue;
+    const auto outcome = decoder.Decode(buffer.get(), length);
+    for (int i = 0; outcome.decoded && i < outcome.shownCount; ++i) {
+      composer.Add(outcome.shown[i].channel, reader.frameInfo().time, *outcome.shown[i].picture);
+    }
+  }
+  composer.Flush();
+  return composer.framesWritten();
+}
+
 // The recording, written once to a scratch folder, and the frames its export
 // composes, top row first as the command-line tool reads raw video.
 class Fixture {
@@ -87,32 +109,25 @@ class Fixture {
   }
 
   void ComposeFrames() {
-    VvfReader reader;
-    reader.SetFormatVariant(FormatVariant::QM_QMT2);
-    reader.Open(recording_, false);
-    ChannelDecoder decoder;
-    decoder.SelectFormat(static_cast<int>(FormatVariant::QM_QMT2));
-    ExportComposer composer(kWidth, kHeight, kChannels, 4, 0, [this](const std::uint8_t* frame) {
+    ComposeRecording(recording_, [this](const std::uint8_t* frame) {
       std::vector<std::uint8_t>& topDown = frames_.emplace_back(std::size_t{kWidth} * kHeight * 3);
       const std::size_t row = std::size_t{kWidth} * 3;
       for (int y = 0; y < kHeight; ++y) std::memcpy(&topDown[y * row], frame + (kHeight - 1 - y) * row, row);
     });
-    auto buffer = std::make_unique<std::uint8_t[]>(VvfReader::kFrameBufferSize);
-    std::uint32_t length;
-    while ((length = reader.ReadNext(buffer.get())) != 0) {
-      if (reader.frameInfo().audio) continue;
-      const auto outcome = decoder.Decode(buffer.get(), length);
-      for (int i = 0; outcome.decoded && i < outcome.shownCount; ++i) {
-        composer.Add(outcome.shown[i].channel, reader.frameInfo().time, *outcome.shown[i].picture);
-      }
-    }
-    composer.Flush();
   }
 
   std::string directory_;
   std::string recording_;
   std::vector<std::vector<std::uint8_t>> frames_;
 };
+
+// The share of an export that is not encoding: reading, decoding, composing.
+void DecodeAndCompose(benchmark::State& state) {
+  const Fixture& fixture = Fixture::Get();
+  int frames = 0;
+  for (auto _ : state) frames += ComposeRecording(fixture.recording(), [](const std::uint8_t*) {});
+  state.counters["fps"] = benchmark::Counter(frames, benchmark::Counter::kIsRate);
+}
 
 void ExportRecording(benchmark::State& state, VideoCodec codec) {
   if (!IsEncoderAvailable(codec)) {
@@ -167,6 +182,7 @@ void FfmpegCommandLine(benchmark::State& state, VideoCodec codec) {
   state.counters["fps"] = benchmark::Counter(frames, benchmark::Counter::kIsRate);
 }
 
+BENCHMARK(DecodeAndCompose)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(ExportRecording, mjpeg, VideoCodec::kMjpeg)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(FfmpegCommandLine, mjpeg, VideoCodec::kMjpeg)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(ExportRecording, h264, VideoCodec::kH264)->Unit(benchmark::kMillisecond)->UseRealTime();
