@@ -1,11 +1,15 @@
 #include "codec/idct.h"
 
+#include <stdlib.h>
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
 #include <numbers>
 #include <random>
+
+#include "codec/video_decoder.h"
 
 namespace tavrix {
 namespace {
@@ -115,6 +119,21 @@ TEST(Idct, WritesOnlyItsEightByEightWindow) {
       }
     }
   }
+}
+
+TEST(IdctSelection, PortableByOptionOrEnvironment) {
+  unsetenv("TAVRIX_PORTABLE_IDCT");
+  EXPECT_FALSE(VideoDecoder(VideoDecoder::Idct::kPortable).usesSimdIdct());
+  const bool simdAvailable = IdctPutSse2Function() != nullptr;
+  EXPECT_EQ(VideoDecoder().usesSimdIdct(), simdAvailable);
+
+  setenv("TAVRIX_PORTABLE_IDCT", "1", 1);
+  VideoDecoder forced;
+  EXPECT_FALSE(forced.usesSimdIdct());
+  unsetenv("TAVRIX_PORTABLE_IDCT");
+  // The choice is made again when the format is selected.
+  forced.SelectFormat(4);
+  EXPECT_EQ(forced.usesSimdIdct(), simdAvailable);
 }
 
 }  // namespace
