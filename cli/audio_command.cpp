@@ -6,6 +6,8 @@
 #include "audio/audio_decoder.h"
 #include "audio/wav_writer.h"
 #include "cli/arguments.h"
+#include "cli/progress_bar.h"
+#include "storage/vvf_block.h"
 #include "storage/vvf_reader.h"
 
 namespace tavrix::cli {
@@ -45,8 +47,10 @@ int RunAudio(const std::vector<std::string>& words) {
   auto pcm = std::make_unique<std::uint8_t[]>(kPcmChunk);
   const auto append = [&wav](std::span<const std::uint8_t> piece) { return wav.Append(piece); };
   std::uint64_t frames = 0;
+  ProgressBar progress(stderr, "audio frames");
   for (;;) {
     const std::uint64_t before = reader.Position();
+    progress.Update(reader.Size() ? static_cast<double>(before) / static_cast<double>(reader.Size()) : 1.0, frames);
     const std::uint32_t length = reader.ReadNext(frame.get());
     if (length == 0) {
       // Nothing delivered and no progress: the end of the source.
@@ -56,10 +60,18 @@ int RunAudio(const std::vector<std::string>& words) {
     const FrameInfo& info = reader.frameInfo();
     if (!info.audio || info.channel != channel) continue;
     if (!decoder.DecodeInChunks({frame.get(), length}, {pcm.get(), kPcmChunk}, append)) {
+      progress.Finish();
       std::fprintf(stderr, "tavrix audio: %s\n", wav.error().c_str());
       return 1;
     }
     ++frames;
+  }
+  progress.Finish();
+  // Reading stops short of the last whole block only when a read failed.
+  if (reader.Position() + kVvfBlockSize <= reader.Size()) {
+    std::fprintf(stderr, "tavrix audio: %s: read error at byte %llu\n", source.c_str(),
+                 static_cast<unsigned long long>(reader.Position()));
+    return 1;
   }
   if (!wav.Finish()) {
     std::fprintf(stderr, "tavrix audio: %s\n", wav.error().c_str());

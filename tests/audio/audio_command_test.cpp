@@ -132,6 +132,23 @@ TEST_F(AudioCommand, SkipsADamagedBlockAndKeepsTheRest) {
   EXPECT_EQ(got, want);
 }
 
+TEST_F(AudioCommand, ACutShortRecordingEndsAtItsLastWholeBlock) {
+  VvfStreamBuilder builder;
+  builder.AddAudioBytes(0, channel0_[0]);
+  builder.AddVideo(2, true, 5000);
+  builder.AddAudioBytes(0, channel0_[1]);
+  builder.AddVideo(2, true, 6000);
+  builder.AddAudioBytes(0, channel1_);  // in the fourth block, which is cut
+  builder.AddTerminator();
+  Bytes image = MakeVvfImage(builder.stream());
+  ASSERT_EQ(image.size(), 4u * 4096u);
+  image.resize(image.size() - 100);
+  const TempFile recording(image);
+  const Outcome run = RunAudio({recording.path(), "--out", OutPath(recording)});
+  ASSERT_EQ(run.status, 0) << run.errors;
+  EXPECT_EQ(WavData(OutPath(recording)), Expanded(channel0_));
+}
+
 TEST_F(AudioCommand, FailuresLeaveOneLineAndNoFile) {
   const TempFile recording(MakeVvfImage(builder_.stream()));
   const std::string existing = OutPath(recording);
