@@ -118,7 +118,18 @@ int AudioTrack::OpenTranscoder(MediaFile& file, AVCodecID stored, int sampleRate
 
 bool AudioTrack::Write(MediaFile& file, const std::uint8_t* data, int length, std::int64_t position,
                        std::string& error) {
-  length = std::min(length, kMaxPayload);
+  // Pieces that fit the buffers, each a whole number of samples.
+  const int largest = kMaxPayload - kMaxPayload % blockAlign_;
+  for (int offset = 0; offset < length;) {
+    const int piece = std::min(length - offset, largest);
+    if (!WritePiece(file, data + offset, piece, position + offset / blockAlign_, error)) return false;
+    offset += piece;
+  }
+  return true;
+}
+
+bool AudioTrack::WritePiece(MediaFile& file, const std::uint8_t* data, int length, std::int64_t position,
+                            std::string& error) {
   if (flipSignBit_) {
     std::transform(data, data + length, flipped_.begin(), [](std::uint8_t byte) { return byte ^ 0x80; });
     data = flipped_.data();
@@ -143,7 +154,7 @@ bool AudioTrack::Transcode(MediaFile& file, std::string& error) {
   while (result >= 0) {
     result = avcodec_receive_frame(decoder_.get(), decoded_.get());
     if (result < 0) break;
-    const int count = std::min(decoded_->nb_samples, kMaxPayload);
+    const int count = std::min(decoded_->nb_samples, static_cast<int>(samples_.size()));
     for (int i = 0; i < count; ++i) samples_[i] = SampleToFloat(*decoded_, i);
     void* planes[1] = {samples_.data()};
     if (av_audio_fifo_write(fifo_.get(), planes, count) < count) {

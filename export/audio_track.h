@@ -26,6 +26,7 @@ class AudioTrack {
   void Close();
 
  private:
+  bool WritePiece(MediaFile& file, const std::uint8_t* data, int length, std::int64_t position, std::string& error);
   int OpenTranscoder(MediaFile& file, AVCodecID stored, int sampleRate, std::string& error);
   bool Transcode(MediaFile& file, std::string& error);
   bool EncodeFromFifo(MediaFile& file, int samples, std::string& error);

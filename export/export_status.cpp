@@ -8,7 +8,6 @@ const char* ExportStatusText(int status) {
     case kExportOpenInProgress: return "an export is being opened";
     case kExportCloseInProgress: return "an export is being closed";
     case kExportEmptyPath: return "no output file was given";
-    case kExportCancelled: return "the export was cancelled";
     case kExportBadPicture: return "the picture size or frame rate is not valid";
     case kExportFileFailed: return "the output file could not be created";
     case kExportStreamFailed: return "a stream could not be created";

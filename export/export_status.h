@@ -8,7 +8,6 @@ enum ExportStatus : int {
   kExportOpenInProgress = 101,
   kExportCloseInProgress = 102,
   kExportEmptyPath = 302,
-  kExportCancelled = 402,
   kExportBadPicture = 404,
   kExportFileFailed = 600,
   kExportStreamFailed = 602,

@@ -127,10 +127,15 @@ TEST(AviExporter, SoundIsStoredAsALawWithFormatTagSix) {
   ASSERT_TRUE(exporter.WriteVideo(picture.data(), true));
   ASSERT_TRUE(exporter.WriteAudio(sound.data(), 1000));
   EXPECT_EQ(exporter.audioPosition(), 1000);
+  // A block larger than any recording frame is written whole, in pieces.
+  const auto longSound = test::ALawTone(300000);
+  ASSERT_TRUE(exporter.WriteAudio(longSound.data(), 300000));
+  EXPECT_EQ(exporter.audioPosition(), 301000);
   ASSERT_EQ(exporter.Close(), kExportOk);
   const test::ProbedFile probed = test::Probe(path);
   ASSERT_TRUE(probed.ok && probed.First("audio"));
   EXPECT_EQ(probed.First("audio")->codecTag, "0x0006");
+  EXPECT_EQ(test::ProbeAudioSamples(path), 301000);
   // The bytes are copied as stored, not decoded: the file holds them verbatim.
   const std::string content = test::ReadFile(path);
   EXPECT_NE(content.find(std::string(sound.begin(), sound.end())), std::string::npos);
