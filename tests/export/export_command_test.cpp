@@ -161,6 +161,26 @@ TEST(ExportCommand, DamagedAndTruncatedRecordingGivesWhatCouldBeDecoded) {
   EXPECT_EQ(probed.First("video")->frames, frames);
 }
 
+TEST(ExportCommand, DiskImageNeedsTheDiskOption) {
+  test::ScratchDirectory dir;
+  auto image = test::MakeSampleRecording({4});
+  testing::SwapToDiskOrder(image);
+  const std::string source = WriteRecording(dir, image, "disk.img");
+  const std::string out = dir.File("disk.avi");
+
+  const ToolRun asFile = RunTavrix(dir, {"export", source, "--out", out});
+  EXPECT_EQ(asFile.exitCode, 1);
+  EXPECT_NE(asFile.err.find("no VVF blocks found (a DVR disk or disk image needs --disk)"), std::string::npos)
+      << asFile.err;
+  EXPECT_FALSE(test::FileExists(out));
+
+  const ToolRun asDisk = RunTavrix(dir, {"export", source, "--disk", "--out", out});
+  ASSERT_EQ(asDisk.exitCode, 0) << asDisk.err;
+  const test::ProbedFile probed = test::Probe(out);
+  ASSERT_TRUE(probed.ok) << probed.error;
+  EXPECT_EQ(probed.First("video")->frames, 4);
+}
+
 TEST(ExportCommand, RecordingWithoutPicturesWritesNoFile) {
   test::ScratchDirectory dir;
   test::SampleRecording sample;
