@@ -1,5 +1,7 @@
 #include "cli/recording_export.h"
 
+#include <sys/stat.h>
+
 #include <memory>
 
 #include "codec/channel_decoder.h"
@@ -17,6 +19,13 @@ constexpr int kAudioRate = 8000;
 constexpr int kAudioALaw = 5;
 constexpr FormatVariant kVariant = FormatVariant::QM_QMT2;
 
+// Whether both names lead to one existing file (the export would replace its own source).
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat first {}, second {};
+  return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+         first.st_ino == second.st_ino;
+}
+
 class ExportPass {
  public:
   explicit ExportPass(const RecordingExportOptions& options) : options_(options) {}
@@ -24,6 +33,9 @@ class ExportPass {
   RecordingExportResult Run(const RecordingExport::Progress& progress) {
     reader_.SetFormatVariant(kVariant);
     if (!reader_.Open(options_.source, options_.disk)) return Fail(reader_.LastError());
+    if (SameFile(options_.source, options_.out)) {
+      return Fail(options_.out + " is the recording itself; choose another output file");
+    }
     decoder_.SelectFormat(static_cast<int>(kVariant));
     exporter_.SetFormats(static_cast<int>(kVariant), kAudioALaw, RecordingExportOptions::kRecorderChannels,
                          kAudioRate);

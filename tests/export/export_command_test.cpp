@@ -214,7 +214,9 @@ TEST(ExportCommand, BadInvocationsFailWithOneClearLineAndNoFile) {
        "--to is before --from"},
       {{"export", dir.File("missing.vvf"), "--out", out}, "missing.vvf"},
       {{"export", source, "--out", dir.File("no/such/dir/x.avi")}, "cannot create"},
+      {{"export", source, "--out", dir.File("./rec.vvf")}, "is the recording itself"},
   };
+  const std::string recording = test::ReadFile(source);
   for (const auto& c : cases) {
     const ToolRun run = RunTavrix(dir, c.arguments);
     SCOPED_TRACE(c.message);
@@ -224,6 +226,7 @@ TEST(ExportCommand, BadInvocationsFailWithOneClearLineAndNoFile) {
     EXPECT_EQ(firstLine.rfind("tavrix export: ", 0), 0u) << run.err;
     EXPECT_FALSE(test::FileExists(out));
   }
+  EXPECT_EQ(test::ReadFile(source), recording) << "the recording is never touched";
 }
 
 }  // namespace
