@@ -183,8 +183,8 @@ void LocalPlayback::PlayAudio(std::uint32_t length) {
 
 void LocalPlayback::TimingTail() {
   PlaybackFields& fields = parts_.fields;
+  // The frame clock wraps at 32 bits; the difference survives the wrap.
   const std::uint32_t elapsed = TickDifference(frameStartTick_, TickCountMs());
-  fields.elapsedMs.store(elapsed);
   const int current = state();
   if (current == kStateForward || current == kStateReverse) {
     const std::uint32_t target =

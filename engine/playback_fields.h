@@ -19,7 +19,6 @@ class PlaybackFields {
   std::atomic<bool> repeat{false};
   std::atomic<std::uint64_t> seekTarget{0};
   std::atomic<int> framePeriodUs{33333};
-  std::atomic<std::uint32_t> elapsedMs{0};
   std::atomic<std::uint64_t> position{0};
   // Commands the playback thread has taken up; commands stored faster than
   // it takes them count once.

@@ -75,8 +75,7 @@ class PlayerEngine : public WorkerThread {
   // The time of the current block; false while nothing plays or before a
   // valid block time was read.
   bool GetBlockTime(CalendarTime& out) const;
-  // Milliseconds spent on the last frame and the nominal frame period.
-  std::uint32_t GetElapsedMs() const { return fields_.elapsedMs.load(); }
+  // The nominal time of one frame of what plays, in microseconds.
   int GetFramePeriodUs() const { return fields_.framePeriodUs.load(); }
   int GetSplitCount() const { return splitCount_; }
   const std::string& GetLastErrorText() const { return lastError_; }

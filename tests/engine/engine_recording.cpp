@@ -60,8 +60,8 @@ void EngineRecording::AddDual(int leftChannel, int rightChannel, bool leftEmpty,
   const std::size_t half = whole.size() / 2;
   std::vector<std::uint8_t> left(half), right(half);
   SplitDualPicture(whole.width(), whole.data(), whole.height(), left.data(), right.data());
-  if (!leftEmpty) frames_.push_back(Frame{false, leftChannel, offset, std::move(left)});
-  if (!rightEmpty) frames_.push_back(Frame{false, rightChannel, offset, std::move(right)});
+  if (!leftEmpty) frames_.push_back(Frame{false, leftChannel, offset, std::move(left), {}});
+  if (!rightEmpty) frames_.push_back(Frame{false, rightChannel, offset, std::move(right), {}});
 }
 
 void EngineRecording::AddAudio(int audioChannel, std::size_t samples) {
