@@ -6,6 +6,7 @@ int RunExport(const std::vector<std::string>& args);
 int RunAudio(const std::vector<std::string>& args);
 int RunDvrSim(const std::vector<std::string>& args);
 int RunRecord(const std::vector<std::string>& args);
+int RunDecode(const std::vector<std::string>& args);
 int RunMakeSample(const std::vector<std::string>& args);
 int RunPlay(const std::vector<std::string>& args);
 int RunDisks(const std::vector<std::string>& args);
@@ -30,6 +31,8 @@ const std::vector<Command>& AllCommands() {
       {"play", "play <source> [--disk] [--speed S] [--reverse] [--seconds N]",
        "play a recording headless, with sound, printing state, speed, position and block time every second",
        RunPlay},
+      {"decode", "decode <source> [--disk] --channel N --out DIR [--format png|yuv] [--from T] [--to T] [--portable]",
+       "write the decoded pictures of one channel (1-16) as PNG files or one raw yuv420p file", RunDecode},
       {"make-sample", "make-sample <out.VVF> [--seconds N] [--pal|--ntsc] [--audio-channels N]",
        "write a deterministic 4-channel demo recording of moving test pictures with A-law sound", RunMakeSample},
       {"record",

@@ -24,10 +24,12 @@ namespace {
 constexpr std::uint32_t kStartTime = 1773478800;
 constexpr int kChannels = 4;
 constexpr std::uint16_t kChannelMask = 0x0F;
-// Each picture is shown for two periods of the recorder's base rate (NTSC
-// 16,666 us, PAL 12,500 us), so the four channels share 30 or 40 pictures a
-// second: 7.5 or 10 per channel.
+// Each picture is shown for two periods of the recorder's base rate (60 or
+// 80 a second for NTSC or PAL), so the four channels share 30 or 40 pictures
+// a second: 7.5 or 10 per channel.
 constexpr std::uint8_t kFrameInterval = 1;
+constexpr double kNtscBaseRate = 60;
+constexpr double kPalBaseRate = 80;
 constexpr int kFullPictureEveryRounds = 8;
 constexpr int kQuantiserScale = 4;
 constexpr int kSampleRate = 8000;
@@ -141,8 +143,8 @@ int RunMakeSample(const std::vector<std::string>& words) {
   const double seconds = args.Number("seconds", 10, 0.1, 3600);
   const int audioChannels = static_cast<int>(args.Integer("audio-channels", 1, 0, 4));
   if (args.Flag("pal") && args.Flag("ntsc")) throw UsageError("choose one of --pal and --ntsc");
-  const Plan plan = args.Flag("pal") ? Plan{kPalHeight, 1e6 / (12500.0 * (kFrameInterval + 1))}
-                                     : Plan{kNtscHeight, 1e6 / (16666.0 * (kFrameInterval + 1))};
+  const Plan plan = args.Flag("pal") ? Plan{kPalHeight, kPalBaseRate / (kFrameInterval + 1)}
+                                     : Plan{kNtscHeight, kNtscBaseRate / (kFrameInterval + 1)};
 
   const std::string partial = out + ".partial";
   std::FILE* file = std::fopen(partial.c_str(), "wb");

@@ -5,11 +5,14 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 bash scripts/build.sh build
 mkdir -p out
-build/cli/tavrix make-sample out/sample.vvf --seconds 10
-build/cli/tavrix info out/sample.vvf
+build/cli/tavrix make-sample out/demo.VVF --seconds 10
+build/cli/tavrix info out/demo.VVF
 echo "frames of the first 30 kB (byte offset, kind, channel, length, block time):"
-build/cli/tavrix frames out/sample.vvf --to 30000
-build/cli/tavrix audio out/sample.vvf --out out/sample-sound.wav
+build/cli/tavrix frames out/demo.VVF --to 30000
+rm -rf out/demo-ch1
+build/cli/tavrix decode out/demo.VVF --channel 1 --out out/demo-ch1 --to 120000
+echo "the first pictures of channel 1 are PNG files in out/demo-ch1/"
+build/cli/tavrix audio out/demo.VVF --out out/demo-sound.wav
 
 echo "live: the DVR simulator on loopback, its stream recorded for 3 seconds:"
 rm -f out/live.vvf

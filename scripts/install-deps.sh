@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(build-essential cmake pkg-config ccache qt6-base-dev
-  libsdl2-dev libavformat-dev libavcodec-dev libavutil-dev libswscale-dev ffmpeg
+  libsdl2-dev zlib1g-dev libavformat-dev libavcodec-dev libavutil-dev libswscale-dev ffmpeg
   libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth imagemagick fonts-dejavu-core
   clang clang-tidy libclang-rt-14-dev)
 
