@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/arguments.h"
+#include "cli/progress_bar.h"
 #include "cli/source_problem.h"
 #include "storage/block_time.h"
 #include "storage/vvf_forward_scan.h"
@@ -12,6 +13,8 @@
 namespace tavrix::cli {
 namespace {
 
+// From this size on a source shows a progress bar (on a terminal only).
+constexpr std::uint64_t kProgressFrom = 256ull << 20;
 constexpr int kVideoChannels = 16;
 constexpr int kAudioChannels = 4;
 
@@ -119,6 +122,13 @@ int RunInfo(const std::vector<std::string>& words) {
   VvfForwardScan scan(reader);
   FrameCounts counts;
   auto frame = std::make_unique<std::uint8_t[]>(VvfReader::kFrameBufferSize);
+  std::unique_ptr<ProgressBar> progress;
+  if (reader.Size() >= kProgressFrom) {
+    progress = std::make_unique<ProgressBar>(stderr, "MB");
+    scan.SetProgressCallback([&progress, size = reader.Size()](std::uint64_t offset) {
+      progress->Update(static_cast<double>(offset) / static_cast<double>(size), offset >> 20);
+    });
+  }
   while (scan.Next(frame.get()) > 0) {
     const FrameInfo& info = reader.frameInfo();
     if (info.audio) {
@@ -129,6 +139,8 @@ int RunInfo(const std::vector<std::string>& words) {
       ++counts.update[info.channel];
     }
   }
+
+  if (progress) progress->Finish();
 
   const auto& blocks = scan.blocks();
   if (blocks.valid() > 0) {

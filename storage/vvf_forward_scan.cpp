@@ -1,6 +1,11 @@
 #include "storage/vvf_forward_scan.h"
 
 namespace tavrix {
+namespace {
+
+constexpr std::uint64_t kBlocksPerProgress = (1u << 20) / kVvfBlockSize;
+
+}  // namespace
 
 VvfForwardScan::VvfForwardScan(VvfReader& reader) : reader_(reader) {
   reader_.SetBlockObserver(
@@ -13,6 +18,7 @@ void VvfForwardScan::CountBlock(std::uint64_t offset, const VvfBlockHeader& head
   if (offset < nextUncounted_) return;
   nextUncounted_ = offset + kVvfBlockSize;
   ++summary_.blocks;
+  if (progress_ && summary_.blocks % kBlocksPerProgress == 0) progress_(nextUncounted_);
   if (!valid) {
     ++summary_.rejected;
     return;

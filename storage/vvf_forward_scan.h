@@ -1,6 +1,8 @@
 #pragma once
 #include <bitset>
 #include <cstdint>
+#include <functional>
+#include <utility>
 
 #include "storage/vvf_reader.h"
 
@@ -28,6 +30,10 @@ class VvfForwardScan {
   VvfForwardScan& operator=(const VvfForwardScan&) = delete;
   ~VvfForwardScan();
 
+  // Called with the file offset reached after every megabyte of blocks, also
+  // across long stretches that hold no frames (unused disk space).
+  void SetProgressCallback(std::function<void(std::uint64_t offset)> callback) { progress_ = std::move(callback); }
+
   // The next frame, as ReadNext delivers it; 0 once the source is exhausted.
   std::uint32_t Next(std::uint8_t* buffer);
 
@@ -39,6 +45,7 @@ class VvfForwardScan {
   VvfReader& reader_;
   BlockSummary summary_;
   std::uint64_t nextUncounted_ = 0;  // blocks below this offset are counted
+  std::function<void(std::uint64_t)> progress_;
 };
 
 }  // namespace tavrix
