@@ -45,6 +45,17 @@ TEST_F(PlayCommand, PlaysToTheEndInEitherDirection) {
   }
 }
 
+TEST_F(PlayCommand, PlaysADiskImageWithDisk) {
+  std::vector<std::uint8_t> image = testing::ReadWholeFile(sample_);
+  testing::SwapToDiskOrder(image);
+  const TempFile disk(image, "disk.img");
+  const auto played = RunTool({"play", disk.path(), "--disk", "--speed", "8"});
+  EXPECT_EQ(played.status, 0) << played.err;
+  EXPECT_NE(played.out.find("end of recording"), std::string::npos) << played.out;
+  // The same bytes read as a file hold no pictures.
+  EXPECT_NE(RunTool({"play", disk.path(), "--speed", "8"}).err.find("no pictures found"), std::string::npos);
+}
+
 TEST_F(PlayCommand, ReportsEverySecondAndStopsWhenTimeIsUp) {
   const auto played = RunTool({"play", sample_, "--seconds", "1"});
   EXPECT_EQ(played.status, 0) << played.err;
