@@ -36,7 +36,6 @@ bool PlayerEngine::Create(int videoFormat, int audioFormat, int channelCount, in
   splitCount_ = SplitForChannels(channelCount);
   videoFormat_ = videoFormat;
   audioFormat_ = audioFormat;
-  channelCount_ = channelCount;
   audioRate_ = audioRate;
   view_.SetUseDirectDraw(false);
   reader_.SetFormatVariant(static_cast<FormatVariant>(videoFormat));

@@ -147,7 +147,6 @@ class PlayerEngine : public WorkerThread {
   int splitCount_ = 4;
   int videoFormat_ = static_cast<int>(FormatVariant::QM_QMT2);
   int audioFormat_ = QM_ALAW;
-  int channelCount_ = 4;
   int audioRate_ = 8000;
   bool autoReconnect_ = true;
   std::string lastError_;
