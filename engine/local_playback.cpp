@@ -9,6 +9,7 @@
 #include "audio/audio_out.h"
 #include "codec/channel_decoder.h"
 #include "engine/frame_pacing.h"
+#include "export/avi_exporter.h"
 #include "engine/playback_state.h"
 #include "platform/tick_clock.h"
 #include "storage/vvf_reader.h"
@@ -149,6 +150,11 @@ LocalPlayback::Next LocalPlayback::HandleFrame(std::uint32_t length) {
   const FrameInfo& info = parts_.reader.frameInfo();
   if (info.audio && parts_.fields.speed.load() == 1.0 && state() == kStateForward) {
     PlayAudio(length);
+    // QM_QMC recordings carry one sound track per channel; the AVI takes the first.
+    if (parts_.fields.aviActive.load() &&
+        (parts_.videoFormat != static_cast<int>(FormatVariant::QM_QMC) || info.channel == 0)) {
+      parts_.avi.WriteAudio(frame_.get(), static_cast<int>(length));
+    }
     // The time spent waiting for the ring is charged to the next video frame.
     return Next::kNextPass;
   }

@@ -11,6 +11,7 @@ namespace tavrix {
 
 class AudioDecoder;
 class AudioOut;
+class AviExporter;
 class ChannelDecoder;
 class VvfReader;
 
@@ -26,6 +27,7 @@ class LocalPlayback {
     ChannelDecoder& decoder;
     AudioDecoder& audioDecoder;
     AudioOut& audioOut;
+    AviExporter& avi;
     VideoSink& view;
     PlaybackFields& fields;
     Event& stopEvent;

@@ -17,6 +17,8 @@ class PlaybackFields {
   std::atomic<int> state{0};
   std::atomic<double> speed{1.0};
   std::atomic<bool> repeat{false};
+  // An AVI capture runs: the sound played goes to the AVI writer too.
+  std::atomic<bool> aviActive{false};
   std::atomic<std::uint64_t> seekTarget{0};
   std::atomic<int> framePeriodUs{33333};
   std::atomic<std::uint64_t> position{0};

@@ -44,6 +44,7 @@ bool PlayerEngine::Create(int videoFormat, int audioFormat, int channelCount, in
   ReopenAudio();
   view_.SetChannelCount(1);
   view_.SetPlayerFlag(false);
+  aviExporter_.SetFormats(videoFormat, audioFormat, channelCount, audioRate);
   return true;
 }
 
@@ -229,8 +230,8 @@ int PlayerEngine::Run() {
                          stopEvent(), running);
     return stream.Run();
   }
-  LocalPlayback playback({reader_, decoder_, audioDecoder_, audioOut_, view_, fields_, stopEvent(), running,
-                          videoFormat_});
+  LocalPlayback playback({reader_, decoder_, audioDecoder_, audioOut_, aviExporter_, view_, fields_, stopEvent(),
+                          running, videoFormat_});
   return playback.Run();
 }
 

@@ -11,6 +11,7 @@
 #include "engine/playback_fields.h"
 #include "engine/video_sink.h"
 #include "engine/worker_thread.h"
+#include "export/avi_exporter.h"
 #include "net/net_client.h"
 #include "storage/vvf_reader.h"
 #include "storage/vvf_writer.h"
@@ -18,7 +19,8 @@
 namespace tavrix {
 
 // The single media object: it owns the recording reader, the network client,
-// the decoders, the sound output, the local recorder and one worker thread,
+// the decoders, the AVI writer, the sound output, the local recorder and one
+// worker thread,
 // and drives the view it is given. The worker thread plays a recording in
 // player mode and the live stream in client mode.
 // Playback commands only store a code (and a speed or position) and wake the
@@ -121,6 +123,13 @@ class PlayerEngine : public WorkerThread {
   bool GetUseDirectDraw() const { return view_.GetUseDirectDraw(); }
   VideoSink& GetVideoView() { return view_; }
 
+  // The AVI capture: the window opens and closes the writer and draws the
+  // pictures into it; while the capture is active the playback thread adds
+  // the sound it plays.
+  AviExporter& GetAviExporter() { return aviExporter_; }
+  void SetAviActive(bool active) { fields_.aviActive.store(active); }
+  bool GetAviActive() const { return fields_.aviActive.load(); }
+
  protected:
   int Run() override;
 
@@ -135,6 +144,7 @@ class PlayerEngine : public WorkerThread {
   VvfReader reader_;
   NetClient netClient_;
   ChannelDecoder decoder_;
+  AviExporter aviExporter_;
   VideoSink& view_;
   AudioDecoder audioDecoder_;
   AudioOut audioOut_;

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "audio/g711.h"
+#include "export/avi_exporter.h"
 #include "engine/playback_state.h"
 #include "tests/audio/manual_audio_device.h"
 #include "tests/engine/engine_harness.h"
@@ -129,6 +130,36 @@ TEST(PlaybackSound, NoSoundWhenFastSlowOrBackwards) {
     EXPECT_TRUE(std::all_of(played.begin(), played.end(), [](std::uint8_t byte) { return byte == 0; }));
     EXPECT_EQ(engine.GetAudioOut().Written(), 0u);
   }
+}
+
+TEST(PlaybackSound, AviCaptureTakesTheSoundPlayedAtNormalSpeedOnly) {
+  EngineRecording recording;
+  std::int64_t samples = 0;
+  for (int round = 0; round < 3; ++round) {
+    recording.AddVideo(round, true);
+    recording.AddAudio(0, 500 + 100 * static_cast<std::size_t>(round));
+    samples += 500 + 100 * round;
+  }
+  recording.AddVideo(3, true);
+  const auto file = recording.Write();
+
+  PlayerUnderTest player;
+  PlayerEngine& engine = *player.engine;
+  AviExporter& avi = engine.GetAviExporter();
+  ASSERT_EQ(avi.Open(file->directory() + "/capture.avi", 24, 640, 448, nullptr, 30), 0) << avi.LastError();
+  engine.SetAviActive(true);
+  ASSERT_TRUE(engine.OpenSource(file->path(), false));
+  ASSERT_TRUE(WaitUntil([&] { return engine.GetState() == kStatePaused; }));
+  EXPECT_EQ(avi.audioPosition(), samples);
+
+  const std::uint64_t shown = player.Shown();
+  engine.Seek(0);
+  ASSERT_TRUE(WaitUntil([&] { return player.Shown() == shown + 1; }));
+  engine.PlayForward(8);  // fast: no sound, for the AVI neither
+  ASSERT_TRUE(WaitUntil([&] { return player.Shown() == 2 * shown && engine.GetState() == kStatePaused; }));
+  EXPECT_EQ(avi.audioPosition(), samples);
+  engine.SetAviActive(false);
+  avi.Close();
 }
 
 // A sound card that takes nothing: the ring fills and the thread waits for room.
