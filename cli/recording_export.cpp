@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "cli/frame_writer_thread.h"
 #include "codec/channel_decoder.h"
 #include "export/avi_exporter.h"
 #include "export/player_frame_rate.h"
@@ -18,6 +19,8 @@ namespace {
 constexpr int kAudioRate = 8000;
 constexpr int kAudioALaw = 5;
 constexpr FormatVariant kVariant = FormatVariant::QM_QMT2;
+// Frames composed ahead of the encoder.
+constexpr int kQueuedFrames = 3;
 
 // Whether both names lead to one existing file (the export would replace its own source).
 bool SameFile(const std::string& a, const std::string& b) {
@@ -98,9 +101,12 @@ class ExportPass {
       openStatus_ = status;
       return false;
     }
+    // Encoding runs beside the reading and composing of the next frames.
+    writer_.emplace(static_cast<std::size_t>(exporter_.imageSize()), kQueuedFrames,
+                    [this](const std::uint8_t* composed) { return exporter_.WriteVideo(composed, true); });
     composer_.emplace(width, height, RecordingExportOptions::kRecorderChannels, options_.split, options_.page,
                       [this](const std::uint8_t* composed) {
-                        if (!exporter_.WriteVideo(composed, true)) writeFailed_ = true;
+                        if (!writer_->Push(composed)) writeFailed_ = true;
                       });
     return true;
   }
@@ -113,6 +119,7 @@ class ExportPass {
                   options_.source + "; nothing was written");
     }
     composer_->Flush();
+    if (!writer_->Finish()) writeFailed_ = true;
     if (writeFailed_ || exporter_.Close() != kExportOk) return Fail(exporter_.LastError());
     result_.ok = true;
     result_.frames = exporter_.videoIndex();
@@ -121,6 +128,7 @@ class ExportPass {
   }
 
   RecordingExportResult Fail(const std::string& error) {
+    if (writer_) writer_->Finish();
     exporter_.Close();
     result_.ok = false;
     result_.error = error;
@@ -137,6 +145,7 @@ class ExportPass {
   VvfReader reader_;
   ChannelDecoder decoder_;
   AviExporter exporter_;
+  std::optional<FrameWriterThread> writer_;
   std::optional<ExportComposer> composer_;
   RecordingExportResult result_;
   int openStatus_ = kExportOk;

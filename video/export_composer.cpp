@@ -91,7 +91,10 @@ void ExportComposer::ResampleRow(const std::uint8_t* source, int sourceWidth, st
     // Half width: each pixel the average of the two it replaces.
     for (int x = 0; x < width; ++x) {
       const std::uint8_t* pair = source + x * 6;
-      for (int c = 0; c < 3; ++c) destination[x * 3 + c] = static_cast<std::uint8_t>((pair[c] + pair[c + 3]) >> 1);
+      std::uint8_t* pixel = destination + x * 3;
+      pixel[0] = static_cast<std::uint8_t>((pair[0] + pair[3]) >> 1);
+      pixel[1] = static_cast<std::uint8_t>((pair[1] + pair[4]) >> 1);
+      pixel[2] = static_cast<std::uint8_t>((pair[2] + pair[5]) >> 1);
     }
   } else {
     for (int x = 0; x < width; ++x) {
