@@ -57,7 +57,6 @@ int LocalPlayback::Run() {
       case kStateSeek: next = SeekToTarget(); break;
       default: break;
     }
-    Publish();
     if (next == Next::kTimingTail) TimingTail();
   }
 
@@ -76,9 +75,11 @@ LocalPlayback::Next LocalPlayback::PlayForward() {
     framesSinceSkip_ = 0;
   }
   const std::uint32_t length = reader.ReadNext(frame_.get());
+  Publish();
   if (length == 0) {
     if (!CountFailedRead() && parts_.fields.repeat.load() && reader.Position() + kRepeatWindow > reader.Size()) {
       reader.Seek(0);
+      Publish();
     }
     return Next::kTimingTail;
   }
@@ -96,6 +97,7 @@ LocalPlayback::Next LocalPlayback::PlayReverse() {
     framesSinceSkip_ = 0;
   }
   const std::uint32_t length = reader.ReadPrev(frame_.get());
+  Publish();
   if (length == 0) {
     // No repeat backwards; the start of the source pauses after five tries.
     CountFailedRead();
@@ -110,6 +112,7 @@ LocalPlayback::Next LocalPlayback::PlayReverse() {
 LocalPlayback::Next LocalPlayback::Step(bool forward) {
   VvfReader& reader = parts_.reader;
   const std::uint32_t length = forward ? reader.ReadNext(frame_.get()) : reader.ReadPrev(frame_.get());
+  Publish();
   if (length == 0) {
     set_state(kStatePaused);
     return Next::kTimingTail;
@@ -124,6 +127,7 @@ LocalPlayback::Next LocalPlayback::SeekToTarget() {
   VvfReader& reader = parts_.reader;
   reader.SetSeekTarget(parts_.fields.seekTarget.load());
   const std::uint32_t length = reader.ReadAtTarget(frame_.get());
+  Publish();
   set_state(kStatePaused);
   return length != 0 ? HandleFrame(length) : Next::kTimingTail;
 }

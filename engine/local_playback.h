@@ -70,6 +70,8 @@ class LocalPlayback {
   void TimingTail();
   // Waits up to `ms` for the stop or command event; true when one came.
   bool WaitForEvents(std::uint32_t ms);
+  // Hands the reader's position and block time to the polling thread; after
+  // every read, before what was read is shown.
   void Publish();
   int state() const { return parts_.fields.state.load(); }
   void set_state(int state) { parts_.fields.state.store(state); }
