@@ -13,7 +13,7 @@ extern "C" {
 #include "audio/audio_decoder.h"
 #include "audio/audio_out.h"
 #include "audio/g711.h"
-#include "tests/audio/manual_audio_device.h"
+#include "tests/support/manual_audio_device.h"
 
 namespace tavrix {
 namespace {

@@ -13,7 +13,7 @@
 #include "audio/audio_out.h"
 #include "audio/g711.h"
 #include "platform/event.h"
-#include "tests/audio/manual_audio_device.h"
+#include "tests/support/manual_audio_device.h"
 
 namespace tavrix {
 namespace {

@@ -8,7 +8,7 @@
 #include "audio/g711.h"
 #include "export/avi_exporter.h"
 #include "engine/playback_state.h"
-#include "tests/audio/manual_audio_device.h"
+#include "tests/support/manual_audio_device.h"
 #include "tests/engine/engine_harness.h"
 #include "tests/engine/engine_recording.h"
 

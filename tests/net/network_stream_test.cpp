@@ -14,7 +14,7 @@
 #include "net/frame_queue.h"
 #include "net/stream_cutter.h"
 #include "storage/vvf_writer.h"
-#include "tests/audio/manual_audio_device.h"
+#include "tests/support/manual_audio_device.h"
 #include "tests/net/net_test_support.h"
 
 namespace tavrix {
