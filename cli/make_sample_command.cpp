@@ -24,10 +24,12 @@ namespace {
 constexpr std::uint32_t kStartTime = 1773478800;
 constexpr int kChannels = 4;
 constexpr std::uint16_t kChannelMask = 0x0F;
-// Each picture is shown for two periods of the recorder's base rate (60 or
-// 80 a second for NTSC or PAL), so the four channels share 30 or 40 pictures
-// a second: 7.5 or 10 per channel.
-constexpr std::uint8_t kFrameInterval = 1;
+// Each picture is shown for one period of the recorder's base rate (60 or
+// 80 a second for NTSC or PAL), so the four channels share 60 or 80 pictures
+// a second: 15 or 20 per channel. For NTSC that is also the whole-number rate
+// an AVI export of the four channels gets, so exported sound and pictures
+// keep in step.
+constexpr std::uint8_t kFrameInterval = 0;
 constexpr double kNtscBaseRate = 60;
 constexpr double kPalBaseRate = 80;
 constexpr int kFullPictureEveryRounds = 8;

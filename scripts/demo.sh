@@ -5,6 +5,9 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 bash scripts/build.sh build
 mkdir -p out
+# Without a sound card playback goes on silently; SDL's dummy driver then
+# keeps the sound libraries from filling the terminal with their complaints.
+[ -e /dev/snd ] || export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 build/cli/tavrix make-sample out/demo.VVF --seconds 10
 build/cli/tavrix info out/demo.VVF
 echo "frames of the first 30 kB (byte offset, kind, channel, length, block time):"
@@ -23,3 +26,9 @@ for _ in $(seq 50); do grep -q 'DVR on' out/dvr-sim.log && break; sleep 0.1; don
 port=$(sed -n 's/.*DVR on 127\.0\.0\.1:\([0-9]*\).*/\1/p' out/dvr-sim.log)
 build/cli/tavrix record --ip 127.0.0.1 --port "$port" --out out/live.vvf --seconds 3
 build/cli/tavrix info out/live.vvf
+
+echo "playback: the real engine, headless, at 8x for 3 seconds:"
+build/cli/tavrix play out/demo.VVF --speed 8 --seconds 3
+echo "export: all four channels as tiles with captions and sound:"
+build/cli/tavrix export out/demo.VVF --out out/demo.avi --codec mjpeg
+echo "done: out/demo.VVF, out/demo-ch1/, out/demo-sound.wav, out/live.vvf, out/demo.avi"
