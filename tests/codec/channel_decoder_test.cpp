@@ -115,5 +115,27 @@ TEST(SplitDualPicture, HalvesEveryPlane) {
   EXPECT_EQ(right.back(), 0xEE);
 }
 
+// With an odd height each chroma plane has height/2 rows: the split must stop
+// there and write nothing past the two halves.
+TEST(SplitDualPicture, OddHeightStaysInsideItsPlanes) {
+  constexpr std::uint32_t width = 16, height = 5;
+  constexpr std::size_t luma = width * height, chromaPlane = (width / 2) * (height / 2);
+  std::vector<std::uint8_t> dual(luma + 2 * chromaPlane);
+  for (std::size_t i = 0; i < dual.size(); ++i) dual[i] = static_cast<std::uint8_t>(i);
+  constexpr std::size_t halfBytes = luma / 2 + 2 * chromaPlane / 2;
+  std::vector<std::uint8_t> left(halfBytes + 16, 0xEE), right(left);
+  SplitDualPicture(width, dual.data(), height, left.data(), right.data());
+  for (std::size_t row = 0; row < 2 * (height / 2); ++row) {  // Cb rows, then Cr rows
+    for (std::size_t x = 0; x < width / 4; ++x) {
+      EXPECT_EQ(left[luma / 2 + row * (width / 4) + x], dual[luma + row * (width / 2) + x]);
+      EXPECT_EQ(right[luma / 2 + row * (width / 4) + x], dual[luma + row * (width / 2) + width / 4 + x]);
+    }
+  }
+  for (std::size_t i = halfBytes; i < left.size(); ++i) {
+    EXPECT_EQ(left[i], 0xEE) << i;
+    EXPECT_EQ(right[i], 0xEE) << i;
+  }
+}
+
 }  // namespace
 }  // namespace tavrix
