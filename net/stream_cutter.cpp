@@ -13,9 +13,7 @@ constexpr std::uint8_t kVideoFull = 0xF9;
 constexpr std::uint8_t kAudio = 0xFA;
 constexpr std::uint8_t kControl = 0xFE;
 
-// How many of the four start-code bytes that just arrived were stored, when
-// `dropped` bytes at the end of the element did not fit its buffer.
-std::int32_t StoredStartCodeBytes(std::int32_t dropped) { return 4 - std::min(dropped, 4); }
+constexpr std::int32_t kStartCodeSize = 4;
 
 void PutLittle16(std::uint8_t* at, std::uint16_t value) {
   at[0] = static_cast<std::uint8_t>(value);
@@ -33,9 +31,7 @@ void StreamCutter::Reset() {
   const std::uint8_t videoStart[4] = {0x00, 0x00, 0x01, kVideoUpdate};
   std::memcpy(video_.payload(), videoStart, 4);
   videoLen_ = 4;
-  videoDropped_ = 0;
   audioLen_ = 0;
-  audioDropped_ = 0;
   audioSkip_ = 0;
   std::memcpy(control_, dvr::kStartCode, 4);
   controlLen_ = 4;
@@ -59,11 +55,7 @@ void StreamCutter::Store(std::uint8_t c) {
     case Mode::kSkip:
       break;
     case Mode::kVideo:
-      if (videoLen_ < kVideoCapacity) {
-        video_.payload()[videoLen_++] = c;
-      } else {
-        ++videoDropped_;
-      }
+      if (videoLen_ < kVideoCapacity) video_.payload()[videoLen_++] = c;
       break;
     case Mode::kAudio:
       if (audioLen_ < kAudioCapacity) {
@@ -73,8 +65,6 @@ void StreamCutter::Store(std::uint8_t c) {
         } else {
           ++audioLen_;
         }
-      } else {
-        ++audioDropped_;
       }
       break;
     case Mode::kControl:
@@ -98,10 +88,7 @@ void StreamCutter::OnStartCode(std::uint8_t code) {
     mode_ = Mode::kAudio;
   } else if (code == kControl) {
     // The control start code does not belong to the frame it interrupts.
-    if (mode_ == Mode::kVideo) {
-      videoLen_ -= std::min(videoLen_ - 4, StoredStartCodeBytes(videoDropped_));
-      videoDropped_ -= std::min(videoDropped_, 4);
-    }
+    if (mode_ == Mode::kVideo) videoLen_ = std::max(videoLen_ - kStartCodeSize, 4);
     if (mode_ != Mode::kControl) returnMode_ = mode_;
     mode_ = Mode::kControl;
     controlLen_ = 4;
@@ -109,7 +96,9 @@ void StreamCutter::OnStartCode(std::uint8_t code) {
 }
 
 void StreamCutter::PushVideo() {
-  videoLen_ -= StoredStartCodeBytes(videoDropped_);
+  // The last four bytes are the start code that ends the frame; a frame cut
+  // short by its buffer loses its last four stored bytes instead.
+  videoLen_ -= kStartCodeSize;
   // Live frames carry a fixed date; the DVR sends none.
   video_.time.year = 2008;
   video_.time.month = 1;
@@ -122,19 +111,17 @@ void StreamCutter::PushVideo() {
   video_.set_length(videoLen_);
   sink_.OnVideoFrame(video_);
   videoLen_ = 4;
-  videoDropped_ = 0;
 }
 
 void StreamCutter::PushAudio() {
-  // The start code that ends the block was stored with it, unless the buffer
-  // was full or some of it fell into the two skipped bytes.
-  audioLen_ -= std::min(audioLen_, StoredStartCodeBytes(audioDropped_));
+  // The start code that ends the block was stored with it; when part of it
+  // fell into the two skipped bytes, what is left of it is no sound.
+  audioLen_ -= std::min(audioLen_, kStartCodeSize);
   if (audioLen_ > 0) {
     audio_.set_length(audioLen_);
     sink_.OnAudioBlock(audio_);
   }
   audioLen_ = 0;
-  audioDropped_ = 0;
   audioSkip_ = 0;
 }
 

@@ -48,10 +48,8 @@ class StreamCutter {
   Mode returnMode_ = Mode::kSkip;
   FrameRecord video_{kVideoCapacity, FrameRecord::kTransfer};
   std::int32_t videoLen_ = 4;
-  std::int32_t videoDropped_ = 0;  // bytes past the buffer, at the end
   FrameRecord audio_{kAudioCapacity, FrameRecord::kTransfer};
   std::int32_t audioLen_ = 0;
-  std::int32_t audioDropped_ = 0;
   int audioSkip_ = 0;
   std::uint8_t control_[kControlCapacity] = {};
   std::int32_t controlLen_ = 4;
