@@ -88,7 +88,11 @@ void StreamCutter::OnStartCode(std::uint8_t code) {
     mode_ = Mode::kAudio;
   } else if (code == kControl) {
     // The control start code does not belong to the frame it interrupts.
-    if (mode_ == Mode::kVideo) videoLen_ = std::max(videoLen_ - kStartCodeSize, 4);
+    // A frame whose buffer was already full did not store it.
+    if (mode_ == Mode::kVideo && videoLen_ >= 4 + kStartCodeSize &&
+        std::memcmp(video_.payload() + videoLen_ - kStartCodeSize, dvr::kStartCode, kStartCodeSize) == 0) {
+      videoLen_ -= kStartCodeSize;
+    }
     if (mode_ != Mode::kControl) returnMode_ = mode_;
     mode_ = Mode::kControl;
     controlLen_ = 4;

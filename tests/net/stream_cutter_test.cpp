@@ -136,6 +136,9 @@ TEST(StreamCutter, EndlessElementsStayWithinTheirBuffers) {
   const Bytes filler(300000, 0x11);
   cutter.Feed(kUpdate);
   cutter.Feed(filler);
+  // A control message after the buffer filled takes nothing off the frame.
+  cutter.Feed(kStatus);
+  cutter.Feed(Bytes(100, 0x22));
   cutter.Feed(kAudio);
   cutter.Feed(filler);
   cutter.Feed(kUpdate);
