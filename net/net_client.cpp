@@ -293,10 +293,9 @@ void NetClient::ReceiveStream() {
     cutter_.Feed({receiveBuffer_.get(), static_cast<std::size_t>(received)});
     lastData_ = TickCountMs();
   } else if (received == 0 || received == -2) {
-    // The DVR closed or reset the connection: reconnect rather than spin on
-    // a socket that stays readable until the silence time-out.
-    DropConnection();
-    stopEvent().Wait(std::chrono::milliseconds(kReconnectPauseMs));
+    // A closed or reset connection is left to the silence check; pause so
+    // that a socket which stays readable is not polled in a tight loop.
+    stopEvent().Wait(std::chrono::milliseconds(kClosedPollPauseMs));
   }
 }
 

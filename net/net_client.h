@@ -28,6 +28,7 @@ class NetClient : public WorkerThread, private StreamCutterSink {
   static constexpr std::uint32_t kMouseIntervalMs = 250;
   static constexpr std::uint32_t kConnectRetryMs = 500;
   static constexpr std::uint32_t kReconnectPauseMs = 1000;
+  static constexpr std::uint32_t kClosedPollPauseMs = 3;
 
   NetClient();
   ~NetClient() override;

@@ -154,11 +154,33 @@ TEST(NetClientStream, AConnectionResetMidFrameLeavesNoHalfFrame) {
   auto simulator = OpenSimulator(options, Script(5, &video, nullptr));
   ASSERT_TRUE(simulator);
   NetClient client;
-  ASSERT_TRUE(Connect(client, *simulator));
+  ASSERT_TRUE(Connect(client, *simulator, 500));
   ASSERT_TRUE(simulator->WaitFor([](const DvrSimulator::Log& log) { return log.accepted == 2; }, 10s));
   ASSERT_TRUE(WaitUntil([&] { return client.videoQueue().queued() == 4; }));
   const std::vector<Bytes> expected = {video[0], video[1], video[3], video[4]};
   EXPECT_EQ(Drain(client).video, expected);
+  client.Stop();
+}
+
+TEST(NetClientStream, AConnectionTheDvrDropsEndsOnlyAtTheSilenceCheck) {
+  DvrSimulator::Options options;
+  options.framesPerSecond = 100;
+  options.resetAfterElements = 2;
+  auto simulator = OpenSimulator(options, Script(3, nullptr, nullptr));
+  ASSERT_TRUE(simulator);
+  NetClient client;
+  ASSERT_TRUE(Connect(client, *simulator, 3000));
+  ASSERT_TRUE(WaitUntil([&] { return client.videoQueue().queued() == 1; }));
+  timespec before{}, after{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &before);
+  std::this_thread::sleep_for(300ms);
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &after);
+  const double cpuUsed = static_cast<double>(after.tv_sec - before.tv_sec) +
+                         static_cast<double>(after.tv_nsec - before.tv_nsec) / 1e9;
+  EXPECT_TRUE(client.IsLoggedIn()) << "a read of nothing changes nothing";
+  EXPECT_EQ(simulator->log().accepted, 1);
+  EXPECT_LT(cpuUsed, 0.2) << "the readable dead socket is not polled in a tight loop";
+  EXPECT_TRUE(simulator->WaitFor([](const DvrSimulator::Log& log) { return log.accepted == 2; }, 10s));
   client.Stop();
 }
 
