@@ -168,10 +168,12 @@ VvfReader::BlockRead VvfReader::ReadBlock(std::uint64_t offset) {
   VvfBlockHeader header;
   const bool valid = DecodeBlockHeader(block_.get(), bigEndian_, header);
   if (blockObserver_) blockObserver_(offset, header, valid);
-  if (!valid) return BlockRead::kRejected;
-  info_.time = BlockTimeToLocal(header.blockTime, timeBias_);
+  // Interval and channel mask are taken before the check; only the time
+  // waits for a block that passes it.
   info_.interval = header.frameInterval;
   info_.blockChannelMask = header.channelMask;
+  if (!valid) return BlockRead::kRejected;
+  info_.time = BlockTimeToLocal(header.blockTime, timeBias_);
   blockOffset_ = offset;
   blockLoaded_ = true;
   return BlockRead::kOk;

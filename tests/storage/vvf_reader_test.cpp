@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "storage/block_time.h"
+#include "storage/header_check.h"
 #include "tests/support/vvf_fixture.h"
 
 namespace tavrix {
@@ -367,6 +368,40 @@ TEST_F(ReaderTest, ReportsBlockTimeIntervalAndMask) {
     EXPECT_EQ(reader_.ReadNext(buffer_.get()), 0u);
     EXPECT_EQ(reader_.SourceName(), "");
   }
+}
+
+// A block that fails its check still reports its interval and channel mask;
+// the time stays that of the last block that passed.
+TEST_F(ReaderTest, DamagedBlockReportsItsIntervalAndMaskButNotItsTime) {
+  Recording recording;
+  recording.Video(0, true, 1000);
+  recording.Video(1, false, 1000);
+  recording.Video(2, false, 6000);  // runs through block 1
+  recording.Terminate();
+  VvfImageOptions options;
+  options.frameInterval = 2;
+  options.channelMask = 0x000F;
+  auto image = MakeVvfImage(recording.stream(), options);
+  std::uint8_t* damaged = image.data() + kVvfBlockSize;
+  damaged[0] = 0xFF;  // a time that would be far from block 0's
+  damaged[4] = 0x34;
+  damaged[5] = 0x12;
+  damaged[6] = 0x85;  // reserved bit 7 set: interval 5
+  damaged[7] = static_cast<std::uint8_t>(HeaderCheck(damaged, 7) ^ 0x01);
+  OpenImage(image);
+
+  ASSERT_GT(reader_.ReadNext(buffer_.get()), 0u);
+  ASSERT_GT(reader_.ReadNext(buffer_.get()), 0u);
+  CalendarTime before;
+  ASSERT_TRUE(reader_.GetBlockTime(before));
+  EXPECT_EQ(reader_.frameInfo().interval, 2);
+
+  EXPECT_EQ(reader_.ReadNext(buffer_.get()), 0u);  // ran into block 1
+  EXPECT_EQ(reader_.frameInfo().interval, 5);
+  EXPECT_EQ(reader_.frameInfo().blockChannelMask, 0x1234);
+  CalendarTime after;
+  ASSERT_TRUE(reader_.GetBlockTime(after));
+  EXPECT_EQ(after, before);
 }
 
 TEST_F(ReaderTest, SeekIgnoresPositionsPastTheEnd) {
