@@ -54,6 +54,9 @@ TEST(VideoDecoderHeader, DualPictureFieldsOfQmt3) {
   const auto frame = FrameWithSlices(true, {0x52, 0x8A}, 14);
   ASSERT_TRUE(decoder.ParseHeader(frame.data(), static_cast<std::uint32_t>(frame.size())));
   EXPECT_TRUE(decoder.dualPicture());
+  EXPECT_EQ(decoder.Channel(), 2);
+  EXPECT_EQ(decoder.quantiserScale(), 5);
+  EXPECT_TRUE(decoder.fullPicture());
   EXPECT_EQ(decoder.leftChannel(), 2);
   EXPECT_EQ(decoder.rightChannel(), 1);
   EXPECT_FALSE(decoder.leftEmpty());
@@ -97,15 +100,17 @@ TEST(VideoDecoderHeader, SlicesAreRecordedWhereTheirStartCodesBegin) {
 }
 
 TEST(VideoDecoderHeader, NextFrameStartCodeEndsTheScan) {
-  for (std::uint8_t code : {0xF8, 0xF9, 0xFA, 0xFD}) {
+  // F8..FD (video and audio frames) end the scan; any other start code is one more slice.
+  for (std::uint8_t code : {0xF7, 0xF8, 0xF9, 0xFA, 0xFB, 0xFC, 0xFD, 0xFE}) {
+    const bool ends = code >= 0xF8 && code <= 0xFD;
     auto frame = FrameWithSlices(true, {0x20}, 14);
     const auto trailing = FrameWithSlices(true, {0x20}, 3);
     frame.insert(frame.end(), {0x00, 0x00, 0x01, code, 0x00, 0x00});
     frame.insert(frame.end(), trailing.begin() + 5, trailing.end());  // three more slice start codes
     VideoDecoder decoder;
     decoder.SelectFormat(4);
-    EXPECT_TRUE(decoder.ParseHeader(frame.data(), static_cast<std::uint32_t>(frame.size()))) << int{code};
-    EXPECT_EQ(decoder.sliceCount(), 14u);
+    EXPECT_EQ(decoder.ParseHeader(frame.data(), static_cast<std::uint32_t>(frame.size())), ends) << int{code};
+    EXPECT_EQ(decoder.sliceCount(), ends ? 14u : 18u) << int{code};
   }
 }
 
