@@ -159,7 +159,13 @@ NetClient::StepResult NetClient::ResolveDvrAddress() {
   std::string failure = "DDNS LOGIN ERROR";
   SocketWait received = SocketWait::kFailed;
   if (socket.SendAll(query)) {
-    received = socket.ReceiveExactly(reply, DeadlineAfter(timeout()), stopEvent());
+    // A reply whose first four bytes are not the magic fails without
+    // waiting for the rest.
+    const auto deadline = DeadlineAfter(timeout());
+    received = socket.ReceiveExactly({reply.data(), 4}, deadline, stopEvent());
+    if (received == SocketWait::kReady && std::memcmp(reply.data(), dynamic_ip::kMagic, 4) == 0) {
+      received = socket.ReceiveExactly({reply.data() + 4, reply.size() - 4}, deadline, stopEvent());
+    }
   } else {
     failure = std::strerror(errno);
   }
@@ -227,13 +233,16 @@ NetClient::StepResult NetClient::Login() {
   const auto deadline = DeadlineAfter(timeout());
   for (;;) {
     std::uint8_t reply[kLoginReplySize] = {};
-    SocketWait wait = dvrSocket_.ReceiveExactly({reply, 8}, deadline, stopEvent());
+    // Four bytes tell a reply that is no control message; the rest is not
+    // waited for then.
+    SocketWait wait = dvrSocket_.ReceiveExactly({reply, 4}, deadline, stopEvent());
+    if (wait == SocketWait::kReady && !IsControlStart(reply)) {
+      SetError("LOGIN ERROR");
+      return StepResult::kFailed;
+    }
+    if (wait == SocketWait::kReady) wait = dvrSocket_.ReceiveExactly({reply + 4, 4}, deadline, stopEvent());
     std::size_t total = 0;
     if (wait == SocketWait::kReady) {
-      if (!IsControlStart(reply)) {
-        SetError("LOGIN ERROR");
-        return StepResult::kFailed;
-      }
       total = std::clamp<std::size_t>(ReadHexField(reply + 4), dvr::kHeaderSize, 0xFFFF);
       wait = dvrSocket_.ReceiveExactly({reply + 8, std::min(total, kLoginReplySize) - 8}, deadline, stopEvent());
     }

@@ -140,6 +140,68 @@ TEST(NetClientLogin, DynamicIpFailuresEndTheAttempt) {
   }
 }
 
+// A peer that reads the client's first message, answers it with `reply`, and
+// then keeps the connection open and silent.
+class OneReplyPeer {
+ public:
+  explicit OneReplyPeer(std::vector<std::uint8_t> reply) {
+    std::string error;
+    listener_.Listen("127.0.0.1", 0, error);
+    thread_ = std::thread([this, reply = std::move(reply)] {
+      TcpSocket peer;
+      while (!peer.valid() && !done_.IsSet()) {
+        if (listener_.WaitReadable(std::chrono::steady_clock::now() + 20ms, done_) == SocketWait::kReady) {
+          peer = listener_.Accept();
+        }
+      }
+      std::uint8_t request[12];
+      if (peer.ReceiveExactly(request, std::chrono::steady_clock::now() + 10s, done_) != SocketWait::kReady) return;
+      peer.SendFully(reply, done_);
+      done_.Wait(60s);
+    });
+  }
+  ~OneReplyPeer() {
+    done_.Set();
+    thread_.join();
+  }
+  std::uint16_t port() const { return listener_.LocalPort(); }
+
+ private:
+  TcpSocket listener_;
+  Event done_;
+  std::thread thread_;
+};
+
+TEST(NetClientLogin, AShortReplyThatIsNoAnswerFailsWithoutWaitingForTheRest) {
+  const struct {
+    const char* name;
+    bool dynamicIp;
+    std::vector<std::uint8_t> reply;
+    const char* errorText;
+  } cases[] = {
+      {"login reply without start code", false, {'H', 'I', '!', '!'}, "LOGIN ERROR"},
+      {"dynamic-IP reply without magic", true, {0x55, 0xAA, 0x55, 0xAB}, "DDNS LOGIN ERROR"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    OneReplyPeer peer(c.reply);
+    NotificationLog notifications;
+    NetClient client;
+    // Only the reply's own bytes can end the wait within the test.
+    client.SetTimeout(600000);
+    client.SetNotificationReceiver(&notifications);
+    if (c.dynamicIp) {
+      ASSERT_TRUE(client.ConfigureDynamicIp("127.0.0.1", peer.port(), "DVR000", ""));
+    } else {
+      ASSERT_TRUE(client.ConfigureDirect("127.0.0.1", peer.port(), ""));
+    }
+    ASSERT_EQ(client.Start(), 1);
+    EXPECT_TRUE(notifications.WaitFor(NetNotification::kLoginFailed, 10s));
+    EXPECT_EQ(client.LastErrorText(), c.errorText);
+    client.Stop();
+  }
+}
+
 // A loopback port that nothing listens on.
 std::uint16_t ClosedPort() {
   TcpSocket probe;
