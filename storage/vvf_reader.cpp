@@ -98,6 +98,7 @@ bool VvfReader::Open(const std::string& path, bool isDisk) {
   position_ = 0;
   lastBackward_ = false;
   ResetGathering();
+  window_ = 0xFFFFFFFF;
   info_ = FrameInfo{};
   return true;
 }
@@ -147,10 +148,10 @@ bool VvfReader::GetBlockTime(CalendarTime& out) const {
 }
 
 void VvfReader::ResetGathering() {
+  // The window keeps the bytes last scanned: a start code whose first bytes
+  // lie before a damaged block is still completed by the bytes after it.
   collecting_ = false;
   collected_ = 0;
-  // Bytes on either side of a discontinuity must never combine into a start code.
-  window_ = 0xFFFFFFFF;
 }
 
 VvfReader::BlockRead VvfReader::ReadBlock(std::uint64_t offset) {

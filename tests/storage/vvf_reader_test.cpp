@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -402,6 +403,39 @@ TEST_F(ReaderTest, DamagedBlockReportsItsIntervalAndMaskButNotItsTime) {
   CalendarTime after;
   ASSERT_TRUE(reader_.GetBlockTime(after));
   EXPECT_EQ(after, before);
+}
+
+// Skipping a damaged block resets the frame being gathered but not the bytes
+// last scanned: a start code begun before the damaged block is completed by
+// the first payload byte after it.
+TEST_F(ReaderTest, StartCodeAroundADamagedBlockIsCompletedAfterIt) {
+  std::vector<std::uint8_t> image(4 * kVvfBlockSize, 0x00);
+  for (std::size_t block = 0; block < 4; ++block) {
+    EncodeBlockHeader(VvfBlockHeader{1262054400, 0x0F, 0}, false, image.data() + block * kVvfBlockSize);
+  }
+  std::uint8_t* payload0 = image.data() + kVvfHeaderSize;
+  const std::uint8_t firstCode[] = {0x00, 0x00, 0x01, 0xF9, 0x30};
+  std::copy(std::begin(firstCode), std::end(firstCode), payload0);
+  std::fill(payload0 + 5, payload0 + kVvfPayloadSize - 3, 0x11);
+  payload0[kVvfPayloadSize - 1] = 0x01;  // the payload ends 00 00 01
+  std::fill(image.begin() + kVvfBlockSize + kVvfHeaderSize, image.begin() + 2 * kVvfBlockSize, 0x22);
+  testing::CorruptCheckByte(image, 1);
+  std::uint8_t* payload2 = image.data() + 2 * kVvfBlockSize + kVvfHeaderSize;
+  payload2[0] = 0xF8;
+  payload2[1] = 0x33;  // channel 3
+  std::fill(payload2 + 2, payload2 + 102, 0x44);
+  const std::uint8_t terminator[] = {0x00, 0x00, 0x01, 0xF8};
+  std::copy(std::begin(terminator), std::end(terminator), payload2 + 102);
+  OpenImage(image);
+
+  EXPECT_EQ(reader_.ReadNext(buffer_.get()), 0u);  // the frame of block 0 dies with block 1
+  EXPECT_EQ(reader_.Position(), 2 * kVvfBlockSize);
+  ASSERT_EQ(reader_.ReadNext(buffer_.get()), 105u);
+  const std::vector<std::uint8_t> head(buffer_.get(), buffer_.get() + 6);
+  EXPECT_EQ(head, (std::vector<std::uint8_t>{0x00, 0x00, 0x01, 0xF8, 0x33, 0x44}));
+  EXPECT_EQ(buffer_[104], 0x44);
+  EXPECT_EQ(reader_.frameInfo().channel, 3);
+  EXPECT_EQ(reader_.Position(), 2 * kVvfBlockSize + kVvfHeaderSize + 102);
 }
 
 TEST_F(ReaderTest, SeekIgnoresPositionsPastTheEnd) {
