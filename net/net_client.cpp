@@ -110,6 +110,8 @@ void NetClient::DropConnection() {
 }
 
 int NetClient::Run() {
+  dvrSocketLeft_ = false;
+  nameServerSocketLeft_ = false;
   lastData_ = TickCountMs();
   nextMouse_ = lastData_;
   while (running() && !stopEvent().IsSet()) {
@@ -139,18 +141,32 @@ int NetClient::Run() {
   return 1;
 }
 
+NetClient::StepResult NetClient::Connect(TcpSocket& socket, const std::string& address, std::uint16_t port,
+                                         bool& socketLeft) {
+  std::string error;
+  SocketWait connected = SocketWait::kFailed;
+  if (socketLeft) {
+    // The try after a failed connect only gets rid of that attempt.
+    socketLeft = false;
+    error = "Already Connected";
+  } else {
+    connected = socket.Connect(address, port, std::chrono::milliseconds(timeout()), stopEvent(), error);
+    if (connected == SocketWait::kStopped) return StepResult::kStopped;
+    if (connected == SocketWait::kReady) return StepResult::kDone;
+    socketLeft = true;
+  }
+  SetError(error);
+  state_.store(ConnectionState::kIdle);
+  stopEvent().Wait(std::chrono::milliseconds(kConnectRetryMs));
+  return StepResult::kRetry;
+}
+
 NetClient::StepResult NetClient::ResolveDvrAddress() {
   state_.store(ConnectionState::kConnectingNameServer);
   TcpSocket socket;
-  std::string error;
-  const SocketWait connected = socket.Connect(nameServerAddress_, nameServerPort_,
-                                              std::chrono::milliseconds(timeout()), stopEvent(), error);
-  if (connected == SocketWait::kStopped) return StepResult::kStopped;
-  if (connected != SocketWait::kReady) {
-    SetError(error);
-    state_.store(ConnectionState::kIdle);
-    stopEvent().Wait(std::chrono::milliseconds(kConnectRetryMs));
-    return StepResult::kRetry;
+  if (const StepResult connected = Connect(socket, nameServerAddress_, nameServerPort_, nameServerSocketLeft_);
+      connected != StepResult::kDone) {
+    return connected;
   }
 
   state_.store(ConnectionState::kQueryingNameServer);
@@ -191,15 +207,9 @@ NetClient::StepResult NetClient::ResolveDvrAddress() {
 NetClient::StepResult NetClient::ConnectAndLogIn() {
   state_.store(ConnectionState::kConnectingDvr);
   TcpSocket socket;
-  std::string error;
-  const SocketWait connected =
-      socket.Connect(dvrAddress_, dvrPort_, std::chrono::milliseconds(timeout()), stopEvent(), error);
-  if (connected == SocketWait::kStopped) return StepResult::kStopped;
-  if (connected != SocketWait::kReady) {
-    SetError(error);
-    state_.store(ConnectionState::kIdle);
-    stopEvent().Wait(std::chrono::milliseconds(kConnectRetryMs));
-    return StepResult::kRetry;
+  if (const StepResult connected = Connect(socket, dvrAddress_, dvrPort_, dvrSocketLeft_);
+      connected != StepResult::kDone) {
+    return connected;
   }
   {
     std::lock_guard lock(sendMutex_);

@@ -63,6 +63,8 @@ class NetClient : public WorkerThread, private StreamCutterSink {
  private:
   enum class StepResult { kDone, kRetry, kFailed, kStopped };
 
+  // One connect step; a failure waits before the retry.
+  StepResult Connect(TcpSocket& socket, const std::string& address, std::uint16_t port, bool& socketLeft);
   StepResult ResolveDvrAddress();
   StepResult ConnectAndLogIn();
   StepResult Login();
@@ -97,6 +99,10 @@ class NetClient : public WorkerThread, private StreamCutterSink {
   TcpSocket dvrSocket_;
   std::atomic<bool> loggedIn_{false};
   bool nameResolved_ = false;
+  // Set by a failed connect, as if its socket were still open: the next try
+  // fails with "Already Connected" and the one after starts afresh.
+  bool dvrSocketLeft_ = false;
+  bool nameServerSocketLeft_ = false;
   std::atomic<ConnectionState> state_{ConnectionState::kIdle};
   mutable std::mutex infoMutex_;
   std::string lastError_;
