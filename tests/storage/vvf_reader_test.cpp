@@ -298,6 +298,11 @@ TEST_F(ReaderTest, ReadAtTargetStartsAtTheTargetsBlock) {
   ASSERT_TRUE(reader_.SetSeekTarget(reader_.Size() - 1));
   EXPECT_EQ(reader_.ReadAtTarget(buffer_.get()), 0u);
   EXPECT_FALSE(reader_.SetSeekTarget(reader_.Size()));
+
+  // A refused target leaves the one before it in force.
+  ASSERT_TRUE(reader_.SetSeekTarget(10));
+  EXPECT_FALSE(reader_.SetSeekTarget(reader_.Size() + 4096));
+  EXPECT_EQ(Delivered(reader_.ReadAtTarget(buffer_.get())), expected[0]);
 }
 
 TEST_F(ReaderTest, AudioFramesTooShortForTheirHeaderDeliverNothing) {
