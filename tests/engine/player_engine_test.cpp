@@ -142,6 +142,46 @@ TEST_F(PlayerEngineTest, FastPlayCommandsFollowTheSpeedRulesWhilePlaying) {
   EXPECT_TRUE(WaitUntil([&] { return engine.GetState() == kStatePaused; }));
 }
 
+// At 16 and above every ninth picture that reaches decoding is followed by a
+// jump of trunc(speed) x 20480 bytes, unless that lands past the end; reading
+// resumes at the first start code from there.
+TEST_F(PlayerEngineTest, FastPlaySkipsAheadAfterEveryNinePictures) {
+  EngineRecording recording;
+  for (int i = 0; i < 200; ++i) recording.AddVideo(0, true);
+  const auto file = recording.Write();
+  const auto video = recording.VideoFrames();
+  const std::uint64_t size = testing::ReadWholeFile(file->path()).size();
+
+  for (const double speed : {16.0, 32.0}) {
+    SCOPED_TRACE(speed);
+    std::uint64_t expected = 0;
+    int sinceSkip = 0;
+    std::uint64_t position = 0;
+    std::size_t next = 0;
+    while (next < video.size()) {
+      if (sinceSkip >= 9) {
+        const std::uint64_t target = position + static_cast<std::uint64_t>(speed) * 20480;
+        if (target < size) position = target;  // a jump past the end is ignored
+        sinceSkip = 0;
+        while (next < video.size() && video[next].fileOffset < position) ++next;
+        if (next == video.size()) break;
+      }
+      ++expected;
+      ++sinceSkip;
+      ++next;
+      if (next < video.size()) position = video[next].fileOffset;
+    }
+    ASSERT_LT(expected, video.size() / 2);
+
+    PlayerUnderTest player;
+    PlayerEngine& engine = *player.engine;
+    engine.SetSpeed(speed);
+    ASSERT_TRUE(engine.OpenSource(file->path(), false));
+    ASSERT_TRUE(WaitUntil([&] { return engine.GetState() == kStatePaused; }));
+    EXPECT_EQ(player.view.ShownCount(0), expected);
+  }
+}
+
 TEST_F(PlayerEngineTest, ReversePausesAtTheStartEvenWithRepeat) {
   EngineRecording recording = Interleaved(3);
   const auto file = recording.Write();
