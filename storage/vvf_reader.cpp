@@ -224,6 +224,21 @@ std::size_t VvfReader::ScanForward(std::size_t from) {
   return kVvfBlockSize;
 }
 
+bool VvfReader::EnterBlockForward(std::uint64_t start) {
+  switch (ReadBlock(start)) {
+    case BlockRead::kShort:
+      ResetGathering();
+      return false;
+    case BlockRead::kRejected:
+      position_ = start + kVvfBlockSize;  // the next call goes on after it
+      ResetGathering();
+      return false;
+    case BlockRead::kOk:
+      break;
+  }
+  return true;
+}
+
 VvfReader::ForwardResult VvfReader::ReadForward(std::uint8_t* buffer) {
   if (fd_ < 0) return {};
   if (lastBackward_) {
@@ -231,34 +246,14 @@ VvfReader::ForwardResult VvfReader::ReadForward(std::uint8_t* buffer) {
     ResetGathering();
   }
   std::uint64_t start = BlockStart(position_);
-  switch (ReadBlock(start)) {
-    case BlockRead::kShort:
-      ResetGathering();
-      return {};
-    case BlockRead::kRejected:
-      position_ = start + kVvfBlockSize;
-      ResetGathering();
-      return {};
-    case BlockRead::kOk:
-      break;
-  }
+  if (!EnterBlockForward(start)) return {};
   std::size_t index = std::max(InBlock(position_), kVvfHeaderSize);
   for (;;) {
     const std::size_t end = ScanForward(index);
     if (end < kVvfBlockSize) return DeliverForward(buffer, start + end);
     start += kVvfBlockSize;
     position_ = start;
-    switch (ReadBlock(start)) {
-      case BlockRead::kShort:
-        ResetGathering();
-        return {};
-      case BlockRead::kRejected:
-        position_ = start + kVvfBlockSize;
-        ResetGathering();
-        return {};
-      case BlockRead::kOk:
-        break;
-    }
+    if (!EnterBlockForward(start)) return {};
     index = kVvfHeaderSize;
   }
 }

@@ -89,6 +89,8 @@ class VvfReader {
 
   BlockRead ReadBlock(std::uint64_t offset);
   void ResetGathering();
+  // Reads the block at start for a forward scan; false ends the call.
+  bool EnterBlockForward(std::uint64_t start);
   ForwardResult ReadForward(std::uint8_t* buffer);
   // Scans the current block from index `from`; returns the index of the byte
   // that completed the start code after a gathered frame, or kVvfBlockSize
