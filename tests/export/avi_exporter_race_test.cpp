@@ -6,6 +6,7 @@
 #include "export/avi_exporter.h"
 #include "tests/export/ffprobe.h"
 #include "tests/export/scratch.h"
+#include "tests/support/vvf_fixture.h"
 
 namespace tavrix {
 namespace {
@@ -19,7 +20,7 @@ constexpr int kAudioBytes = 400;
 TEST(AviExporterRace, WritesRacingCloseLandWholeOrNotAtAll) {
   for (int round = 0; round < 3; ++round) {
     SCOPED_TRACE(round);
-    test::ScratchDirectory dir;
+    testing::TempDirectory dir;
     const std::string path = dir.File("race.avi");
     AviExporter exporter;
     exporter.SetEncoder({VideoCodec::kRaw, 75});

@@ -8,11 +8,12 @@
 
 #include "tests/export/ffprobe.h"
 #include "tests/export/scratch.h"
+#include "tests/support/vvf_fixture.h"
 
 namespace tavrix {
 namespace {
 
-using test::ScratchDirectory;
+using testing::TempDirectory;
 
 constexpr int kWidth = 640;
 constexpr int kHeight = 448;
@@ -26,7 +27,7 @@ struct Export {
   bool lossless;
 };
 
-class ExportFormats : public testing::TestWithParam<Export> {};
+class ExportFormats : public ::testing::TestWithParam<Export> {};
 
 // Every codec and container: what was written is exactly what ffprobe finds.
 TEST_P(ExportFormats, ProbedFileHoldsWhatWasWritten) {
@@ -34,7 +35,7 @@ TEST_P(ExportFormats, ProbedFileHoldsWhatWasWritten) {
   if (!IsEncoderAvailable(param.codec)) {
     GTEST_SKIP() << "no " << EncoderName(param.codec) << " encoder";
   }
-  ScratchDirectory dir;
+  TempDirectory dir;
   const std::string path = dir.File(param.file);
   constexpr int kFrames = 10;
   constexpr int kAudioChunks = 3;
@@ -99,7 +100,7 @@ TEST_P(ExportFormats, ProbedFileHoldsWhatWasWritten) {
 
 INSTANTIATE_TEST_SUITE_P(
     Codecs, ExportFormats,
-    testing::Values(Export{VideoCodec::kRaw, "raw.avi", "rawvideo", "pcm_alaw", true},
+    ::testing::Values(Export{VideoCodec::kRaw, "raw.avi", "rawvideo", "pcm_alaw", true},
                     Export{VideoCodec::kMjpeg, "mjpeg.avi", "mjpeg", "pcm_alaw", false},
                     Export{VideoCodec::kMpeg4, "mpeg4.avi", "mpeg4", "pcm_alaw", false},
                     Export{VideoCodec::kH264, "h264.avi", "h264", "pcm_alaw", false},
@@ -108,7 +109,7 @@ INSTANTIATE_TEST_SUITE_P(
                     Export{VideoCodec::kFfv1, "ffv1.mkv", "ffv1", "pcm_alaw", true},
                     Export{VideoCodec::kH264, "h264.mp4", "h264", "aac", false},
                     Export{VideoCodec::kMjpeg, "mjpeg.MP4", "mjpeg", "aac", false}),
-    [](const testing::TestParamInfo<Export>& info) {
+    [](const ::testing::TestParamInfo<Export>& info) {
       std::string name = info.param.file;
       for (char& c : name) {
         if (c == '.') c = '_';
@@ -117,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST(AviExporter, SoundIsStoredAsALawWithFormatTagSix) {
-  ScratchDirectory dir;
+  TempDirectory dir;
   const std::string path = dir.File("tag.avi");
   AviExporter exporter;
   ASSERT_EQ(exporter.Open(path, 24, 64, 48, nullptr, 25), kExportOk);
@@ -165,7 +166,7 @@ TEST(AviExporter, RefusedOpenReportsItsStatusAndLeavesNoFile) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    ScratchDirectory dir;
+    TempDirectory dir;
     std::string path = c.path.empty() || c.path[0] == '/' ? c.path : dir.File(c.path);
     if (std::string(c.name) == "a directory") path = dir.path();
     AviExporter exporter;
@@ -183,7 +184,7 @@ TEST(AviExporter, RefusedOpenReportsItsStatusAndLeavesNoFile) {
 }
 
 TEST(AviExporter, PictureDescriptionMustMatchTheUncompressedPicture) {
-  ScratchDirectory dir;
+  TempDirectory dir;
   AviExporter exporter;
   BitmapInfoHeader header;
   header.width = 640;
@@ -199,7 +200,7 @@ TEST(AviExporter, PictureDescriptionMustMatchTheUncompressedPicture) {
 }
 
 TEST(AviExporter, ContainerThatCannotHoldTheCodecIsRefused) {
-  ScratchDirectory dir;
+  TempDirectory dir;
   AviExporter exporter;
   exporter.SetEncoder({VideoCodec::kFfv1, 75});
   EXPECT_EQ(exporter.Open(dir.File("lossless.mp4"), 24, 64, 48, nullptr, 12), kExportFormatRefused);
@@ -208,7 +209,7 @@ TEST(AviExporter, ContainerThatCannotHoldTheCodecIsRefused) {
 }
 
 TEST(AviExporter, FileWithoutPicturesIsDeleted) {
-  ScratchDirectory dir;
+  TempDirectory dir;
   const std::string path = dir.File("empty.avi");
   AviExporter exporter;
   ASSERT_EQ(exporter.Open(path, 24, 64, 48, nullptr, 12), kExportOk);
@@ -224,7 +225,7 @@ TEST(AviExporter, FileWithoutPicturesIsDeleted) {
 }
 
 TEST(AviExporter, WritesAfterCloseAreRefused) {
-  ScratchDirectory dir;
+  TempDirectory dir;
   AviExporter exporter;
   ASSERT_EQ(exporter.Open(dir.File("a.avi"), 24, 64, 48, nullptr, 12), kExportOk);
   const auto picture = test::MovingPicture(64, 48, 0);
@@ -237,7 +238,7 @@ TEST(AviExporter, WritesAfterCloseAreRefused) {
 }
 
 TEST(AviExporter, OpenWhileReadyFinishesThePreviousFile) {
-  ScratchDirectory dir;
+  TempDirectory dir;
   AviExporter exporter;
   ASSERT_EQ(exporter.Open(dir.File("first.avi"), 24, 64, 48, nullptr, 12), kExportOk);
   const auto picture = test::MovingPicture(64, 48, 0);
@@ -273,7 +274,7 @@ class FileSizeLimit {
 };
 
 TEST(AviExporter, FullDiskFailsClearlyAndKeepsTheEarlierFile) {
-  ScratchDirectory dir;
+  TempDirectory dir;
   const std::string path = dir.File("full.avi");
   test::WriteFile(path, "an earlier export");
   AviExporter exporter;
@@ -295,7 +296,7 @@ TEST(AviExporter, FullDiskFailsClearlyAndKeepsTheEarlierFile) {
 }
 
 TEST(AviExporter, SuccessfulExportReplacesAnEarlierFile) {
-  ScratchDirectory dir;
+  TempDirectory dir;
   const std::string path = dir.File("again.avi");
   test::WriteFile(path, "an earlier export");
   AviExporter exporter;

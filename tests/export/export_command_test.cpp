@@ -23,7 +23,7 @@ struct ToolRun {
 };
 
 // Runs the built tavrix tool with the arguments (each quoted).
-ToolRun RunTavrix(const test::ScratchDirectory& dir, const std::vector<std::string>& arguments) {
+ToolRun RunTavrix(const testing::TempDirectory& dir, const std::vector<std::string>& arguments) {
   std::string command = TAVRIX_CLI_PATH;
   for (const auto& argument : arguments) command += " '" + argument + "'";
   const std::string outPath = dir.File(".stdout"), errPath = dir.File(".stderr");
@@ -37,7 +37,7 @@ ToolRun RunTavrix(const test::ScratchDirectory& dir, const std::vector<std::stri
   return run;
 }
 
-std::string WriteRecording(const test::ScratchDirectory& dir, const std::vector<std::uint8_t>& image,
+std::string WriteRecording(const testing::TempDirectory& dir, const std::vector<std::uint8_t>& image,
                            const std::string& name = "rec.vvf") {
   const std::string path = dir.File(name);
   test::WriteFile(path, std::string(image.begin(), image.end()));
@@ -48,7 +48,7 @@ constexpr int kRounds = 12;
 constexpr int kSamplesPerRound = 533;
 
 TEST(ExportCommand, FourChannelsBecomeOneFramePerRoundWithTheSound) {
-  test::ScratchDirectory dir;
+  testing::TempDirectory dir;
   const std::string source = WriteRecording(dir, test::MakeSampleRecording({}));
   const std::string out = dir.File("all.avi");
   const ToolRun run = RunTavrix(dir, {"export", source, "--out", out});
@@ -73,7 +73,7 @@ TEST(ExportCommand, FourChannelsBecomeOneFramePerRoundWithTheSound) {
 }
 
 TEST(ExportCommand, OneChannelFillsThePalFrameWithItsCaption) {
-  test::ScratchDirectory dir;
+  testing::TempDirectory dir;
   test::SampleRecording sample;
   sample.pal = true;
   const std::string source = WriteRecording(dir, test::MakeSampleRecording(sample));
@@ -117,7 +117,7 @@ std::string LocalTimeText(std::uint32_t blockTime) {
 
 TEST(ExportCommand, TimeSpanLimitsPicturesAndSound) {
   if (!IsEncoderAvailable(VideoCodec::kH264)) GTEST_SKIP() << "no H.264 encoder";
-  test::ScratchDirectory dir;
+  testing::TempDirectory dir;
   const auto image = test::MakeSampleRecording({});
   const std::string source = WriteRecording(dir, image);
   const std::uint32_t first = testing::VvfImageOptions{}.firstBlockTime;  // one second per block
@@ -143,7 +143,7 @@ TEST(ExportCommand, TimeSpanLimitsPicturesAndSound) {
 }
 
 TEST(ExportCommand, DamagedAndTruncatedRecordingGivesWhatCouldBeDecoded) {
-  test::ScratchDirectory dir;
+  testing::TempDirectory dir;
   auto image = test::MakeSampleRecording({});
   const std::size_t blocks = image.size() / 4096;
   testing::CorruptCheckByte(image, blocks / 2);
@@ -162,7 +162,7 @@ TEST(ExportCommand, DamagedAndTruncatedRecordingGivesWhatCouldBeDecoded) {
 }
 
 TEST(ExportCommand, DiskImageNeedsTheDiskOption) {
-  test::ScratchDirectory dir;
+  testing::TempDirectory dir;
   auto image = test::MakeSampleRecording({4});
   testing::SwapToDiskOrder(image);
   const std::string source = WriteRecording(dir, image, "disk.img");
@@ -182,7 +182,7 @@ TEST(ExportCommand, DiskImageNeedsTheDiskOption) {
 }
 
 TEST(ExportCommand, RecordingWithoutPicturesWritesNoFile) {
-  test::ScratchDirectory dir;
+  testing::TempDirectory dir;
   test::SampleRecording sample;
   sample.withPictures = false;
   const std::string source = WriteRecording(dir, test::MakeSampleRecording(sample));
@@ -194,7 +194,7 @@ TEST(ExportCommand, RecordingWithoutPicturesWritesNoFile) {
 }
 
 TEST(ExportCommand, BadInvocationsFailWithOneClearLineAndNoFile) {
-  test::ScratchDirectory dir;
+  testing::TempDirectory dir;
   const std::string source = WriteRecording(dir, test::MakeSampleRecording({2}));
   const std::string out = dir.File("bad.avi");
   struct Case {

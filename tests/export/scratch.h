@@ -5,23 +5,6 @@
 
 namespace tavrix::test {
 
-// A fresh directory under the temporary folder, removed with its content.
-class ScratchDirectory {
- public:
-  ScratchDirectory();
-  ScratchDirectory(const ScratchDirectory&) = delete;
-  ScratchDirectory& operator=(const ScratchDirectory&) = delete;
-  ~ScratchDirectory();
-
-  const std::string& path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-  // Names of the entries in the directory, hidden ones included.
-  std::vector<std::string> Entries() const;
-
- private:
-  std::string path_;
-};
-
 bool FileExists(const std::string& path);
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& content);

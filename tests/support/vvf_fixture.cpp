@@ -134,6 +134,12 @@ TempDirectory::~TempDirectory() {
   std::filesystem::remove_all(path_, ignored);
 }
 
+std::vector<std::string> TempDirectory::Entries() const {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(path_)) names.push_back(entry.path().filename().string());
+  return names;
+}
+
 TempFile::TempFile(const std::vector<std::uint8_t>& bytes, const std::string& name)
     : path_((std::filesystem::path(directory_.path()) / name).string()) {
   std::ofstream out(path_, std::ios::binary);

@@ -71,6 +71,9 @@ class TempDirectory {
   ~TempDirectory();
 
   const std::string& path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+  // Names of the entries in the directory, hidden ones included.
+  std::vector<std::string> Entries() const;
 
  private:
   std::string path_;
