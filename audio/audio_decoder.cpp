@@ -8,8 +8,7 @@
 namespace tavrix {
 namespace {
 
-bool IsSixteenBit(std::int32_t format) { return format >= QM_UPCM16 && format <= QM_MLAW; }
-bool IsKnown(std::int32_t format) { return format >= QM_UPCM8 && format <= QM_MLAW; }
+bool IsSixteenBit(AudioFormat format) { return format >= AudioFormat::QM_UPCM16 && format <= AudioFormat::QM_MLAW; }
 
 void ExpandSamples(std::span<const std::uint8_t> input, const std::array<std::int16_t, 256>& table,
                    std::uint8_t* output) {
@@ -22,7 +21,7 @@ void ExpandSamples(std::span<const std::uint8_t> input, const std::array<std::in
 
 }  // namespace
 
-int AudioDecoder::Configure(std::int32_t format, std::uint32_t sampleRate, WaveFormat* descriptor) {
+int AudioDecoder::Configure(AudioFormat format, std::uint32_t sampleRate, WaveFormat* descriptor) {
   format_ = format;
   sampleRate_ = sampleRate;
   if (descriptor == nullptr) return 0;
@@ -46,16 +45,16 @@ std::size_t AudioDecoder::InputThatFits(std::size_t outputCapacity) const {
 
 int AudioDecoder::Decode(std::span<const std::uint8_t> input, std::span<std::uint8_t> output,
                          std::size_t& outLength) const {
-  if (!IsKnown(format_) || DecodedLength(input.size()) > output.size()) return 0;
+  if (!IsKnownAudioFormat(static_cast<std::int32_t>(format_)) || DecodedLength(input.size()) > output.size()) return 0;
   switch (format_) {
-    case QM_SPCM8:
+    case AudioFormat::QM_SPCM8:
       std::transform(input.begin(), input.end(), output.begin(),
                      [](std::uint8_t sample) { return static_cast<std::uint8_t>(sample ^ 0x80); });
       break;
-    case QM_ALAW:
+    case AudioFormat::QM_ALAW:
       ExpandSamples(input, ALawExpansionTable(), output.data());
       break;
-    case QM_MLAW:
+    case AudioFormat::QM_MLAW:
       ExpandSamples(input, MuLawExpansionTable(), output.data());
       break;
     default:  // the PCM formats pass through unchanged
@@ -69,7 +68,7 @@ int AudioDecoder::Decode(std::span<const std::uint8_t> input, std::span<std::uin
 bool AudioDecoder::DecodeInChunks(std::span<const std::uint8_t> input, std::span<std::uint8_t> buffer,
                                   const std::function<bool(std::span<const std::uint8_t>)>& sink) const {
   const std::size_t chunk = InputThatFits(buffer.size());
-  if (!IsKnown(format_) || chunk == 0) return false;
+  if (!IsKnownAudioFormat(static_cast<std::int32_t>(format_)) || chunk == 0) return false;
   for (std::size_t done = 0; done < input.size();) {
     const auto piece = input.subspan(done, std::min(chunk, input.size() - done));
     std::size_t decoded = 0;

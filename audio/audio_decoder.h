@@ -5,18 +5,9 @@
 #include <span>
 
 #include "audio/wave_format.h"
+#include "media/audio_format.h"
 
 namespace tavrix {
-
-// The recorder's sample formats, as codes.
-enum AudioFormat : std::int32_t {
-  QM_UPCM8 = 1,
-  QM_SPCM8 = 2,
-  QM_UPCM16 = 3,
-  QM_SPCM16 = 4,
-  QM_ALAW = 5,
-  QM_MLAW = 6,
-};
 
 // Turns audio blocks of one sample format into PCM for AudioOut. Blocks carry
 // no state between them: every sample converts by itself.
@@ -24,7 +15,7 @@ class AudioDecoder {
  public:
   // Stores format and rate; fills `descriptor` with the PCM the decoder
   // produces. Returns 1, or 0 when no descriptor was given.
-  int Configure(std::int32_t format, std::uint32_t sampleRate, WaveFormat* descriptor);
+  int Configure(AudioFormat format, std::uint32_t sampleRate, WaveFormat* descriptor);
 
   // Converts one block into `output` and sets outLength. Returns 1; 0 (and
   // outLength untouched) when the format is unknown or `output` is too small.
@@ -43,13 +34,13 @@ class AudioDecoder {
   bool DecodeInChunks(std::span<const std::uint8_t> input, std::span<std::uint8_t> buffer,
                       const std::function<bool(std::span<const std::uint8_t>)>& sink) const;
 
-  std::int32_t format() const { return format_; }
+  AudioFormat format() const { return format_; }
   std::uint32_t sampleRate() const { return sampleRate_; }
 
  private:
-  bool Expands() const { return format_ == QM_ALAW || format_ == QM_MLAW; }
+  bool Expands() const { return format_ == AudioFormat::QM_ALAW || format_ == AudioFormat::QM_MLAW; }
 
-  std::int32_t format_ = QM_UPCM8;
+  AudioFormat format_ = AudioFormat::QM_UPCM8;
   std::uint32_t sampleRate_ = 8000;
 };
 

@@ -36,14 +36,14 @@ int RunAudio(const std::vector<std::string>& words) {
 
   AudioDecoder decoder;
   WaveFormat format;
-  decoder.Configure(QM_ALAW, kSampleRate, &format);
+  decoder.Configure(AudioFormat::QM_ALAW, kSampleRate, &format);
   WavWriter wav;
   if (!wav.Open(out, format)) {
     std::fprintf(stderr, "tavrix audio: %s\n", wav.error().c_str());
     return 1;
   }
 
-  auto frame = std::make_unique<std::uint8_t[]>(VvfReader::kFrameBufferSize);
+  auto frame = std::make_unique<std::uint8_t[]>(kMaxFrameBytes);
   auto pcm = std::make_unique<std::uint8_t[]>(kPcmChunk);
   const auto append = [&wav](std::span<const std::uint8_t> piece) { return wav.Append(piece); };
   std::uint64_t frames = 0;

@@ -11,10 +11,10 @@
 #include "cli/progress_bar.h"
 #include "cli/source_problem.h"
 #include "codec/channel_decoder.h"
-#include "storage/format_variant.h"
+#include "media/format_variant.h"
+#include "picture/colour_conversion.h"
 #include "storage/vvf_forward_scan.h"
 #include "storage/vvf_reader.h"
-#include "video/colour_conversion.h"
 
 namespace tavrix::cli {
 namespace {
@@ -149,7 +149,7 @@ int RunDecode(const std::vector<std::string>& words) {
   if (from.offset) reader.Seek(*from.offset / kVvfBlockSize * kVvfBlockSize);
 
   ProgressBar progress(stderr, "pictures");
-  auto frame = std::make_unique<std::uint8_t[]>(VvfReader::kFrameBufferSize);
+  auto frame = std::make_unique<std::uint8_t[]>(kMaxFrameBytes);
   bool complete = false;  // a full picture of the channel has been decoded
   std::uint64_t refused = 0, incomplete = 0;
   bool stoppedEarly = false;

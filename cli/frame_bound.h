@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/calendar_time.h"
+#include "media/calendar_time.h"
 
 namespace tavrix::cli {
 

@@ -33,7 +33,7 @@ int RunFrames(const std::vector<std::string>& words) {
   // Frames that begin at the byte bound may start anywhere in its block.
   if (from.offset) reader.Seek(*from.offset / kVvfBlockSize * kVvfBlockSize);
 
-  auto frame = std::make_unique<std::uint8_t[]>(VvfReader::kFrameBufferSize);
+  auto frame = std::make_unique<std::uint8_t[]>(kMaxFrameBytes);
   bool stoppedEarly = false;
   while (scan.Next(frame.get()) > 0) {
     const std::uint64_t offset = reader.FrameOffset();

@@ -121,7 +121,7 @@ int RunInfo(const std::vector<std::string>& words) {
   }
   VvfForwardScan scan(reader);
   FrameCounts counts;
-  auto frame = std::make_unique<std::uint8_t[]>(VvfReader::kFrameBufferSize);
+  auto frame = std::make_unique<std::uint8_t[]>(kMaxFrameBytes);
   std::unique_ptr<ProgressBar> progress;
   if (reader.Size() >= kProgressFrom) {
     progress = std::make_unique<ProgressBar>(stderr, "MB");

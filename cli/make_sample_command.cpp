@@ -12,7 +12,7 @@
 #include "codec/decoded_picture.h"
 #include "codec/test_picture.h"
 #include "codec/video_encoder.h"
-#include "storage/format_variant.h"
+#include "media/format_variant.h"
 #include "storage/vvf_block.h"
 #include "storage/vvf_block_writer.h"
 

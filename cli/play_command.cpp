@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "cli/arguments.h"
-#include "engine/player_engine.h"
 #include "engine/playback_state.h"
+#include "engine/player_engine.h"
 #include "storage/block_time.h"
 #include "video/view_model.h"
 
@@ -80,7 +80,7 @@ int RunPlay(const std::vector<std::string>& args) {
 
   VideoViewModel view;
   PlayerEngine engine(view);
-  engine.Create(static_cast<int>(FormatVariant::QM_QMT2), QM_ALAW, 4, 8000);
+  engine.Create(FormatVariant::QM_QMT2, AudioFormat::QM_ALAW, 4, 8000);
   engine.SetMode(PlayerEngine::kPlayerMode, -1);
   view.SetSplit(4, 0);
   engine.SetVolume(0xFFFF);

@@ -67,7 +67,7 @@ int RunRecord(const std::vector<std::string>& args) {
   ChannelDecoder decoder;
   decoder.SelectFormat(static_cast<int>(FormatVariant::QM_QMN));
   AudioDecoder audioDecoder;
-  audioDecoder.Configure(QM_ALAW, 8000, nullptr);
+  audioDecoder.Configure(AudioFormat::QM_ALAW, 8000, nullptr);
   AudioOut audioOut;  // not opened: recording needs no sound card
   PlaybackFields fields;
 

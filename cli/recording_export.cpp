@@ -7,17 +7,16 @@
 #include "cli/frame_writer_thread.h"
 #include "codec/channel_decoder.h"
 #include "export/avi_exporter.h"
+#include "export/export_composer.h"
 #include "export/player_frame_rate.h"
 #include "storage/vvf_forward_scan.h"
 #include "storage/vvf_reader.h"
-#include "video/export_composer.h"
 
 namespace tavrix {
 
 namespace {
 
 constexpr int kAudioRate = 8000;
-constexpr int kAudioALaw = 5;
 constexpr FormatVariant kVariant = FormatVariant::QM_QMT2;
 // Frames composed ahead of the encoder.
 constexpr int kQueuedFrames = 3;
@@ -40,12 +39,12 @@ class ExportPass {
       return Fail(options_.out + " is the recording itself; choose another output file");
     }
     decoder_.SelectFormat(static_cast<int>(kVariant));
-    exporter_.SetFormats(static_cast<int>(kVariant), kAudioALaw, RecordingExportOptions::kRecorderChannels,
+    exporter_.SetFormats(kVariant, AudioFormat::QM_ALAW, RecordingExportOptions::kRecorderChannels,
                          kAudioRate);
     exporter_.SetEncoder(options_.encoder);
 
     VvfForwardScan scan(reader_);
-    auto frame = std::make_unique<std::uint8_t[]>(VvfReader::kFrameBufferSize);
+    auto frame = std::make_unique<std::uint8_t[]>(kMaxFrameBytes);
     while (const std::uint32_t length = scan.Next(frame.get())) {
       const FrameInfo& info = reader_.frameInfo();
       // Every frame is tested: a DVR disk that wrapped around holds its times out of order.
@@ -95,7 +94,7 @@ class ExportPass {
     const int width = static_cast<int>(picture.width());
     const int height = 2 * static_cast<int>(picture.height());
     result_.frameRate =
-        PlayerFrameRate(info.blockChannelMask, info.interval, picture.height(), static_cast<int>(kVariant));
+        PlayerFrameRate(info.blockChannelMask, info.interval, picture.height(), kVariant);
     const int status = exporter_.Open(options_.out, 24, width, height, nullptr, result_.frameRate);
     if (status != kExportOk) {
       openStatus_ = status;

@@ -7,7 +7,7 @@
 #include "codec/block_layout.h"
 #include "codec/coefficient_codes.h"
 #include "codec/scan_tables.h"
-#include "storage/format_variant.h"
+#include "media/format_variant.h"
 
 namespace tavrix {
 namespace {

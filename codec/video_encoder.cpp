@@ -11,7 +11,7 @@
 #include "codec/forward_dct.h"
 #include "codec/idct.h"
 #include "codec/scan_tables.h"
-#include "storage/format_variant.h"
+#include "media/format_variant.h"
 
 namespace tavrix {
 namespace {

@@ -2,13 +2,12 @@
 
 #include <cmath>
 
-#include "storage/format_variant.h"
+#include "media/format_variant.h"
 
 namespace tavrix {
 
-int FramePeriodUs(std::uint32_t height, int formatVariant) {
-  const bool fieldRate = formatVariant == static_cast<int>(FormatVariant::QM_QM4) ||
-                         formatVariant == static_cast<int>(FormatVariant::QM_QMN);
+int FramePeriodUs(std::uint32_t height, FormatVariant formatVariant) {
+  const bool fieldRate = formatVariant == FormatVariant::QM_QM4 || formatVariant == FormatVariant::QM_QMN;
   if (height == 224) return fieldRate ? 33333 : 16666;
   return fieldRate ? 25000 : 12500;
 }

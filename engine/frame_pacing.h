@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#include "media/format_variant.h"
+
 namespace tavrix {
 
 // At this speed and above playback runs unpaced and skips ahead instead.
@@ -9,7 +11,7 @@ inline constexpr double kSkipSpeed = 16.0;
 // Nominal time of one frame: NTSC fields (224 lines) or PAL (any other
 // height), at the field rate for QM_QM4 and QM_QMN recordings and twice that
 // for the other formats.
-int FramePeriodUs(std::uint32_t height, int formatVariant);
+int FramePeriodUs(std::uint32_t height, FormatVariant formatVariant);
 
 // Milliseconds one frame shown for interval + 1 periods should take at the
 // given speed: (interval + 1) x period in 32-bit arithmetic, divided by the

@@ -9,8 +9,8 @@
 #include "audio/audio_out.h"
 #include "codec/channel_decoder.h"
 #include "engine/frame_pacing.h"
-#include "export/avi_exporter.h"
 #include "engine/playback_state.h"
+#include "export/avi_exporter.h"
 #include "platform/tick_clock.h"
 #include "storage/vvf_reader.h"
 
@@ -18,7 +18,7 @@ namespace tavrix {
 
 LocalPlayback::LocalPlayback(Parts parts)
     : parts_(std::move(parts)),
-      frame_(std::make_unique<std::uint8_t[]>(VvfReader::kFrameBufferSize)),
+      frame_(std::make_unique<std::uint8_t[]>(kMaxFrameBytes)),
       audio_(std::make_unique<std::uint8_t[]>(kAudioOutBytes)) {}
 
 int LocalPlayback::Run() {
@@ -156,7 +156,7 @@ LocalPlayback::Next LocalPlayback::HandleFrame(std::uint32_t length) {
     PlayAudio(length);
     // QM_QMC recordings carry one sound track per channel; the AVI takes the first.
     if (parts_.fields.aviActive.load() &&
-        (parts_.videoFormat != static_cast<int>(FormatVariant::QM_QMC) || info.channel == 0)) {
+        (parts_.videoFormat != FormatVariant::QM_QMC || info.channel == 0)) {
       parts_.avi.WriteAudio(frame_.get(), static_cast<int>(length));
     }
     // The time spent waiting for the ring is charged to the next video frame.

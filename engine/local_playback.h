@@ -7,6 +7,8 @@
 #include "engine/video_sink.h"
 #include "platform/event.h"
 
+#include "media/format_variant.h"
+
 namespace tavrix {
 
 class AudioDecoder;
@@ -32,7 +34,7 @@ class LocalPlayback {
     PlaybackFields& fields;
     Event& stopEvent;
     std::function<bool()> running;  // the worker thread's running flag
-    int videoFormat;
+    FormatVariant videoFormat;
   };
 
   static constexpr std::size_t kAudioOutBytes = 8192;

@@ -22,7 +22,7 @@ NetworkStream::NetworkStream(Parts parts, Event& stopEvent, std::function<bool()
     : parts_(parts),
       stopEvent_(stopEvent),
       running_(std::move(running)),
-      video_(StreamCutter::kVideoCapacity, FrameRecord::kVideo),
+      video_(FrameRecord::kMaxCapacity, FrameRecord::kVideo),
       audio_(StreamCutter::kAudioCapacity, FrameRecord::kAudio),
       audioOut_(std::make_unique<std::uint8_t[]>(kAudioOutBytes)) {}
 

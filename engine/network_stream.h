@@ -4,11 +4,11 @@
 #include <functional>
 #include <memory>
 
-#include "engine/frame_record.h"
 #include "engine/playback_fields.h"
 #include "engine/video_sink.h"
-#include "engine/worker_thread.h"
+#include "media/frame_record.h"
 #include "platform/event.h"
+#include "platform/worker_thread.h"
 
 namespace tavrix {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <mutex>
 
-#include "engine/calendar_time.h"
+#include "media/calendar_time.h"
 #include "platform/event.h"
 
 namespace tavrix {

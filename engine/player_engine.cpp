@@ -29,18 +29,18 @@ PlayerEngine::~PlayerEngine() {
   StopThreads();
 }
 
-bool PlayerEngine::Create(int videoFormat, int audioFormat, int channelCount, int audioRate) {
-  if (videoFormat < 0 || videoFormat > static_cast<int>(FormatVariant::QM_QMC)) return false;
-  if (audioFormat < QM_UPCM8 || audioFormat > QM_MLAW || audioRate <= 0) return false;
+bool PlayerEngine::Create(FormatVariant videoFormat, AudioFormat audioFormat, int channelCount, int audioRate) {
+  if (!IsKnownFormatVariant(static_cast<int>(videoFormat))) return false;
+  if (!IsKnownAudioFormat(static_cast<int>(audioFormat)) || audioRate <= 0) return false;
   StopThreads();
   splitCount_ = SplitForChannels(channelCount);
   videoFormat_ = videoFormat;
   audioFormat_ = audioFormat;
   audioRate_ = audioRate;
   view_.SetUseDirectDraw(false);
-  reader_.SetFormatVariant(static_cast<FormatVariant>(videoFormat));
-  decoder_.SelectFormat(videoFormat);
-  recorder_.Init(2, static_cast<FormatVariant>(videoFormat), splitCount_);
+  reader_.SetFormatVariant(videoFormat);
+  decoder_.SelectFormat(static_cast<int>(videoFormat));
+  recorder_.Init(2, videoFormat, splitCount_);
   ReopenAudio();
   view_.SetChannelCount(1);
   view_.SetPlayerFlag(false);
@@ -66,7 +66,7 @@ int PlayerEngine::SetMode(int mode, int channelCount) {
   }
   if (mode == kPlayerMode) {
     if (channelCount >= 1 && channelCount <= VideoSink::kMaxChannels) splitCount_ = channelCount;
-    decoder_.SelectFormat(videoFormat_);
+    decoder_.SelectFormat(static_cast<int>(videoFormat_));
     view_.SetChannelCount(splitCount_);
     view_.SetPlayerFlag(true);
   } else {

@@ -10,9 +10,9 @@
 #include "engine/engine_services.h"
 #include "engine/playback_fields.h"
 #include "engine/video_sink.h"
-#include "engine/worker_thread.h"
 #include "export/avi_exporter.h"
 #include "net/net_client.h"
+#include "platform/worker_thread.h"
 #include "storage/vvf_reader.h"
 #include "storage/vvf_writer.h"
 
@@ -39,7 +39,7 @@ class PlayerEngine : public WorkerThread {
   // Sets up the formats of the recorder: the video FormatVariant (0..6), the
   // audio format code (1..6), the number of camera channels and the sample
   // rate. False for a video format or audio format the system does not know.
-  bool Create(int videoFormat, int audioFormat, int channelCount, int audioRate);
+  bool Create(FormatVariant videoFormat, AudioFormat audioFormat, int channelCount, int audioRate);
   // 1 player, 2 client; returns 0 and changes nothing for any other mode. A
   // channel count of 1 to 16 becomes the split count; others keep it.
   int SetMode(int mode, int channelCount);
@@ -155,8 +155,8 @@ class PlayerEngine : public WorkerThread {
   // The loop the worker thread runs, read once when it starts.
   std::atomic<int> workerMode_{0};
   int splitCount_ = 4;
-  int videoFormat_ = static_cast<int>(FormatVariant::QM_QMT2);
-  int audioFormat_ = QM_ALAW;
+  FormatVariant videoFormat_ = FormatVariant::QM_QMT2;
+  AudioFormat audioFormat_ = AudioFormat::QM_ALAW;
   int audioRate_ = 8000;
   bool autoReconnect_ = true;
   std::string lastError_;

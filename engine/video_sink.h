@@ -2,8 +2,8 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/calendar_time.h"
-#include "net/mouse_report.h"
+#include "media/calendar_time.h"
+#include "media/mouse_report.h"
 
 namespace tavrix {
 

@@ -4,28 +4,22 @@
 #include <cstring>
 
 #include "export/ffmpeg_error.h"
+#include "media/frame_limits.h"
 
 namespace tavrix {
 
 namespace {
 
-constexpr int kSignedPcm8 = 2;
-constexpr int kUnsignedPcm16 = 3;
-constexpr int kSignedPcm16 = 4;
-constexpr int kALaw = 5;
-constexpr int kMuLaw = 6;
-// The largest payload a recording frame can hold.
-constexpr int kMaxPayload = 131072;
 constexpr int kAacBitRate = 32000;
 
 // How the stored samples are described; 8-bit signed samples are written as
 // unsigned (top bit flipped), the only 8-bit PCM that AVI and MKV know.
-AVCodecID StoredCodec(int audioFormat) {
+AVCodecID StoredCodec(AudioFormat audioFormat) {
   switch (audioFormat) {
-    case kALaw: return AV_CODEC_ID_PCM_ALAW;
-    case kMuLaw: return AV_CODEC_ID_PCM_MULAW;
-    case kUnsignedPcm16:
-    case kSignedPcm16: return AV_CODEC_ID_PCM_S16LE;
+    case AudioFormat::QM_ALAW: return AV_CODEC_ID_PCM_ALAW;
+    case AudioFormat::QM_MLAW: return AV_CODEC_ID_PCM_MULAW;
+    case AudioFormat::QM_UPCM16:
+    case AudioFormat::QM_SPCM16: return AV_CODEC_ID_PCM_S16LE;
     default: return AV_CODEC_ID_PCM_U8;
   }
 }
@@ -39,13 +33,13 @@ float SampleToFloat(const AVFrame& frame, int index) {
 
 }  // namespace
 
-int AudioTrack::Open(MediaFile& file, int audioFormat, int sampleRate, std::string& error) {
+int AudioTrack::Open(MediaFile& file, AudioFormat audioFormat, int sampleRate, std::string& error) {
   Close();
   const AVCodecID stored = StoredCodec(audioFormat);
   blockAlign_ = stored == AV_CODEC_ID_PCM_S16LE ? 2 : 1;
-  flipSignBit_ = audioFormat == kSignedPcm8;
+  flipSignBit_ = audioFormat == AudioFormat::QM_SPCM8;
   packet_.reset(av_packet_alloc());
-  if (flipSignBit_) flipped_.resize(kMaxPayload);
+  if (flipSignBit_) flipped_.resize(static_cast<int>(kMaxFrameBytes));
   if (!packet_) {
     error = "out of memory for the audio stream";
     return kExportStreamFailed;
@@ -111,7 +105,7 @@ int AudioTrack::OpenTranscoder(MediaFile& file, AVCodecID stored, int sampleRate
     error = "out of memory for the audio stream";
     return kExportStreamFailed;
   }
-  samples_.resize(kMaxPayload);
+  samples_.resize(static_cast<int>(kMaxFrameBytes));
   encodedPosition_ = 0;
   return kExportOk;
 }
@@ -119,7 +113,7 @@ int AudioTrack::OpenTranscoder(MediaFile& file, AVCodecID stored, int sampleRate
 bool AudioTrack::Write(MediaFile& file, const std::uint8_t* data, int length, std::int64_t position,
                        std::string& error) {
   // Pieces that fit the buffers, each a whole number of samples.
-  const int largest = kMaxPayload - kMaxPayload % blockAlign_;
+  const int largest = static_cast<int>(kMaxFrameBytes) - static_cast<int>(kMaxFrameBytes) % blockAlign_;
   for (int offset = 0; offset < length;) {
     const int piece = std::min(length - offset, largest);
     if (!WritePiece(file, data + offset, piece, position + offset / blockAlign_, error)) return false;

@@ -6,6 +6,7 @@
 #include "export/export_status.h"
 #include "export/ffmpeg_handles.h"
 #include "export/media_file.h"
+#include "media/audio_format.h"
 
 namespace tavrix {
 
@@ -14,9 +15,9 @@ namespace tavrix {
 // G.711 or 8-bit PCM, decoded and encoded as AAC.
 class AudioTrack {
  public:
-  // Adds the stream for samples of the recorder's audio format code (1-6) at
+  // Adds the stream for samples of the recorder's audio format at
   // sampleRate. kExportOk, or the status that says what failed.
-  int Open(MediaFile& file, int audioFormat, int sampleRate, std::string& error);
+  int Open(MediaFile& file, AudioFormat audioFormat, int sampleRate, std::string& error);
   // Bytes per sample frame of what is written.
   int blockAlign() const { return blockAlign_; }
   // Writes `length` payload bytes whose first sample is number `position`.

@@ -10,7 +10,7 @@ constexpr int kPictureBits = 24;
 
 AviExporter::~AviExporter() { Close(); }
 
-void AviExporter::SetFormats(int videoFormat, int audioFormat, int channelCount, int audioRate) {
+void AviExporter::SetFormats(FormatVariant videoFormat, AudioFormat audioFormat, int channelCount, int audioRate) {
   std::lock_guard guard(lock_);
   videoFormat_ = videoFormat;
   audioFormat_ = audioFormat;

@@ -11,6 +11,7 @@
 #include "export/export_status.h"
 #include "export/media_file.h"
 #include "export/video_track.h"
+#include "media/format_variant.h"
 
 namespace tavrix {
 
@@ -25,7 +26,6 @@ namespace tavrix {
 class AviExporter {
  public:
   enum State : int { kIdle = 0, kReady = 1, kOpening = 2, kClosing = 3, kBusy = 5 };
-  static constexpr int kDefaultAudioFormat = 5;  // A-law
   static constexpr int kDefaultAudioRate = 8000;
 
   AviExporter() = default;
@@ -34,7 +34,7 @@ class AviExporter {
   virtual ~AviExporter();
 
   // The recorder's formats, as the engine passes them at set-up.
-  void SetFormats(int videoFormat, int audioFormat, int channelCount, int audioRate);
+  void SetFormats(FormatVariant videoFormat, AudioFormat audioFormat, int channelCount, int audioRate);
   // The video encoder and its quality for the next Open.
   void SetEncoder(const EncoderSettings& settings);
 
@@ -54,7 +54,7 @@ class AviExporter {
   int state() const { return state_.load(); }
   int videoIndex() const { return videoIndex_.load(); }
   std::int64_t audioPosition() const { return audioPosition_.load(); }
-  int videoFormat() const { return videoFormat_; }
+  FormatVariant videoFormat() const { return videoFormat_; }
   int channelCount() const { return channelCount_; }
   int width() const { return width_; }
   int height() const { return height_; }
@@ -75,8 +75,8 @@ class AviExporter {
   std::atomic<int> videoIndex_{0};
   std::atomic<std::int64_t> audioPosition_{0};
 
-  int videoFormat_ = 4;
-  int audioFormat_ = kDefaultAudioFormat;
+  FormatVariant videoFormat_ = FormatVariant::QM_QMT2;
+  AudioFormat audioFormat_ = AudioFormat::QM_ALAW;
   int channelCount_ = 4;
   int audioRate_ = kDefaultAudioRate;
   EncoderSettings encoder_;

@@ -7,19 +7,16 @@ namespace tavrix {
 
 namespace {
 
-constexpr int kVariantQm4 = 0;
-constexpr int kVariantQmn = 2;
-constexpr int kVariantQmt3 = 5;
 constexpr std::uint32_t kPalHeight = 272;
 
 }  // namespace
 
-int PlayerFrameRate(std::uint16_t channelMask, int interval, std::uint32_t pictureHeight, int formatVariant) {
+int PlayerFrameRate(std::uint16_t channelMask, int interval, std::uint32_t pictureHeight, FormatVariant formatVariant) {
   const bool pal = pictureHeight == kPalHeight;
   const double cap = pal ? 25.0 : 30.0;
   double base = pal ? 50.0 : 60.0;
-  if (formatVariant == kVariantQm4 || formatVariant == kVariantQmn) base = cap;
-  if (formatVariant == kVariantQmt3) base = pal ? 100.0 : 120.0;
+  if (formatVariant == FormatVariant::QM_QM4 || formatVariant == FormatVariant::QM_QMN) base = cap;
+  if (formatVariant == FormatVariant::QM_QMT3) base = pal ? 100.0 : 120.0;
 
   const int channels = std::popcount(channelMask);
   double rate = cap;

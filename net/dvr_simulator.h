@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/worker_thread.h"
 #include "net/live_stream_source.h"
 #include "net/tcp_socket.h"
+#include "platform/worker_thread.h"
 
 namespace tavrix {
 

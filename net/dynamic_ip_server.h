@@ -4,9 +4,9 @@
 #include <mutex>
 #include <string>
 
-#include "engine/worker_thread.h"
 #include "net/dynamic_ip_message.h"
 #include "net/tcp_socket.h"
+#include "platform/worker_thread.h"
 
 namespace tavrix {
 

@@ -4,7 +4,7 @@
 #include <mutex>
 #include <vector>
 
-#include "engine/frame_record.h"
+#include "media/frame_record.h"
 #include "platform/event.h"
 
 namespace tavrix {

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "media/frame_limits.h"
 #include "net/control_message.h"
 #include "net/dynamic_ip_message.h"
 #include "platform/tick_clock.h"
@@ -12,7 +13,6 @@
 namespace tavrix {
 namespace {
 
-constexpr std::size_t kReceiveSize = 131072;
 // The longest login reply the client reads: header and the refusal reason.
 constexpr std::size_t kLoginReplySize = 16;
 
@@ -38,7 +38,7 @@ bool TickReached(std::uint32_t now, std::uint32_t due) { return static_cast<std:
 
 }  // namespace
 
-NetClient::NetClient() : receiveBuffer_(std::make_unique<std::uint8_t[]>(kReceiveSize)) {}
+NetClient::NetClient() : receiveBuffer_(std::make_unique<std::uint8_t[]>(kMaxFrameBytes)) {}
 
 NetClient::~NetClient() { Stop(); }
 
@@ -260,7 +260,7 @@ NetClient::StepResult NetClient::Login() {
     // the stream after it starts on a message boundary.
     for (std::size_t left = total > kLoginReplySize ? total - kLoginReplySize : 0;
          left != 0 && wait == SocketWait::kReady;) {
-      const std::size_t chunk = std::min(left, kReceiveSize);
+      const std::size_t chunk = std::min(left, kMaxFrameBytes);
       wait = dvrSocket_.ReceiveExactly({receiveBuffer_.get(), chunk}, deadline, stopEvent());
       left -= chunk;
     }
@@ -307,7 +307,7 @@ void NetClient::SendMouseReportIfDue() {
 void NetClient::ReceiveStream() {
   const auto deadline = std::chrono::steady_clock::now() + TcpSocket::kPollSlice;
   if (dvrSocket_.WaitReadable(deadline, stopEvent()) != SocketWait::kReady) return;
-  const long received = dvrSocket_.ReceiveSome({receiveBuffer_.get(), kReceiveSize});
+  const long received = dvrSocket_.ReceiveSome({receiveBuffer_.get(), kMaxFrameBytes});
   if (received > 0) {
     cutter_.Feed({receiveBuffer_.get(), static_cast<std::size_t>(received)});
     lastData_ = TickCountMs();

@@ -7,13 +7,13 @@
 #include <span>
 #include <string>
 
-#include "engine/worker_thread.h"
+#include "media/mouse_report.h"
 #include "net/connection_state.h"
 #include "net/frame_queue.h"
-#include "net/mouse_report.h"
 #include "net/net_notification.h"
 #include "net/stream_cutter.h"
 #include "net/tcp_socket.h"
+#include "platform/worker_thread.h"
 
 namespace tavrix {
 
@@ -110,7 +110,7 @@ class NetClient : public WorkerThread, private StreamCutterSink {
   std::uint32_t lastData_ = 0;
   std::uint32_t nextMouse_ = 0;
 
-  FrameQueue videoQueue_{kQueueBuffers, StreamCutter::kVideoCapacity};
+  FrameQueue videoQueue_{kQueueBuffers, FrameRecord::kMaxCapacity};
   FrameQueue audioQueue_{kQueueBuffers, StreamCutter::kAudioCapacity};
   StreamCutter cutter_{*this};
   std::unique_ptr<std::uint8_t[]> receiveBuffer_;

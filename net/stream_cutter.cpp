@@ -55,7 +55,7 @@ void StreamCutter::Store(std::uint8_t c) {
     case Mode::kSkip:
       break;
     case Mode::kVideo:
-      if (videoLen_ < kVideoCapacity) video_.payload()[videoLen_++] = c;
+      if (videoLen_ < FrameRecord::kMaxCapacity) video_.payload()[videoLen_++] = c;
       break;
     case Mode::kAudio:
       if (audioLen_ < kAudioCapacity) {

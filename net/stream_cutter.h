@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <span>
 
-#include "engine/frame_record.h"
+#include "media/frame_record.h"
 
 namespace tavrix {
 
@@ -23,7 +23,6 @@ class StreamCutterSink {
 // Feed calls, and a start code is found by a 32-bit shift register.
 class StreamCutter {
  public:
-  static constexpr std::int32_t kVideoCapacity = 131072;
   static constexpr std::int32_t kAudioCapacity = 4096;
   static constexpr std::int32_t kControlCapacity = 1024;
 
@@ -46,7 +45,7 @@ class StreamCutter {
   std::uint32_t window_ = 0xFFFFFFFF;
   Mode mode_ = Mode::kSkip;
   Mode returnMode_ = Mode::kSkip;
-  FrameRecord video_{kVideoCapacity, FrameRecord::kTransfer};
+  FrameRecord video_{FrameRecord::kMaxCapacity, FrameRecord::kTransfer};
   std::int32_t videoLen_ = 4;
   FrameRecord audio_{kAudioCapacity, FrameRecord::kTransfer};
   std::int32_t audioLen_ = 0;

@@ -30,7 +30,7 @@ class VvfLiveSource : public LiveStreamSource {
   int channel_ = 0;
   bool loop_ = false;
   std::uint16_t pictureNumber_ = 0;
-  std::unique_ptr<std::uint8_t[]> frame_ = std::make_unique<std::uint8_t[]>(VvfReader::kFrameBufferSize);
+  std::unique_ptr<std::uint8_t[]> frame_ = std::make_unique<std::uint8_t[]>(kMaxFrameBytes);
 };
 
 }  // namespace tavrix

@@ -3,6 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
+bash scripts/check-layers.sh
 bash scripts/build.sh build
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 ctest --test-dir build --output-on-failure -j "$(nproc)"

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/calendar_time.h"
+#include "media/calendar_time.h"
 
 namespace tavrix {
 

@@ -60,7 +60,7 @@ std::string ErrorLine(const std::string& path, const char* what) { return path +
 VvfReader::VvfReader()
     : timeBias_(StandardTimeBias()),
       block_(std::make_unique<std::uint8_t[]>(kVvfBlockSize)),
-      frameBuffer_(std::make_unique<std::uint8_t[]>(kFrameBufferSize)) {
+      frameBuffer_(std::make_unique<std::uint8_t[]>(kMaxFrameBytes)) {
   frameBuffer_[2] = 0x01;
 }
 
@@ -192,7 +192,7 @@ std::size_t VvfReader::ScanForward(std::size_t from) {
                                   : kVvfBlockSize;
       const std::size_t run = end - i;
       if (collecting_) {
-        const std::size_t kept = std::min(run, kFrameBufferSize - collected_);
+        const std::size_t kept = std::min(run, kMaxFrameBytes - collected_);
         std::memcpy(frameBuffer_.get() + collected_, bytes + i, kept);
         collected_ += kept;
       }
@@ -208,7 +208,7 @@ std::size_t VvfReader::ScanForward(std::size_t from) {
     }
     const std::uint8_t byte = bytes[i];
     window_ = window_ << 8 | byte;
-    if (collecting_ && collected_ < kFrameBufferSize) frameBuffer_[collected_++] = byte;
+    if (collecting_ && collected_ < kMaxFrameBytes) frameBuffer_[collected_++] = byte;
     if (IsForwardStartCode(window_)) {
       if (collecting_) return i;
       collecting_ = true;
@@ -326,7 +326,7 @@ std::uint32_t VvfReader::ReadPrev(std::uint8_t* buffer) {
     }
     const std::uint8_t byte = block_[InBlock(position_)];
     window_ = window_ << 8 | byte;
-    if (collecting_ && collected_ < kFrameBufferSize) frameBuffer_[kFrameBufferSize - 1 - collected_++] = byte;
+    if (collecting_ && collected_ < kMaxFrameBytes) frameBuffer_[kMaxFrameBytes - 1 - collected_++] = byte;
     if (IsBackwardStartCode(window_)) {
       if (collecting_) return DeliverBackward(buffer);
       collecting_ = true;
@@ -338,7 +338,7 @@ std::uint32_t VvfReader::ReadPrev(std::uint8_t* buffer) {
 
 std::uint32_t VvfReader::DeliverBackward(std::uint8_t* buffer) {
   const std::uint8_t code = static_cast<std::uint8_t>(window_ >> 24);
-  const std::uint8_t* frame = frameBuffer_.get() + kFrameBufferSize - collected_;
+  const std::uint8_t* frame = frameBuffer_.get() + kMaxFrameBytes - collected_;
   std::size_t length = 0;
   const bool audio = IsAudioCode(code);
   if (audio) {

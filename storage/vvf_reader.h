@@ -5,9 +5,10 @@
 #include <memory>
 #include <string>
 
-#include "engine/calendar_time.h"
-#include "engine/frame_info.h"
-#include "storage/format_variant.h"
+#include "media/calendar_time.h"
+#include "media/format_variant.h"
+#include "media/frame_info.h"
+#include "media/frame_limits.h"
 #include "storage/vvf_block.h"
 
 namespace tavrix {
@@ -23,7 +24,6 @@ class VvfReader {
  public:
   // The caller's buffer for ReadNext, ReadPrev and ReadAtTarget must hold
   // this many bytes; longer frames are cut to it.
-  static constexpr std::size_t kFrameBufferSize = 131072;
 
   // Called for every block whose header the reader examines, with the
   // block's file offset and whether its check byte matched. A block may be
@@ -56,7 +56,7 @@ class VvfReader {
   // is empty or the position lies at or beyond its end.
   bool SetSeekTarget(std::uint64_t position);
 
-  // Each copies one frame into buffer (kFrameBufferSize bytes) and returns its
+  // Each copies one frame into buffer (kMaxFrameBytes bytes) and returns its
   // length, or 0 when this call delivered none (end of source, a damaged
   // block skipped, or nothing complete yet). Video frames are delivered from
   // their start code on; audio frames as their samples only.

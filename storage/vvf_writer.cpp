@@ -53,7 +53,7 @@ void EncodeDateStampedHeader(std::time_t now, int frameInterval, bool audio, std
 VvfWriter::VvfWriter()
     : clock_([] { return std::time(nullptr); }),
       blocks_([this](const std::uint8_t* bytes, std::size_t length) { return WriteOut(bytes, length); }),
-      videoStage_{std::make_unique<std::uint8_t[]>(kVideoStageSize), kVideoStageSize, 0},
+      videoStage_{std::make_unique<std::uint8_t[]>(kMaxFrameBytes), kMaxFrameBytes, 0},
       audioStage_{std::make_unique<std::uint8_t[]>(kAudioStageSize), kAudioStageSize, 0} {}
 
 VvfWriter::~VvfWriter() { Stop(); }

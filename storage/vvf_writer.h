@@ -7,7 +7,8 @@
 #include <mutex>
 #include <string>
 
-#include "storage/format_variant.h"
+#include "media/format_variant.h"
+#include "media/frame_limits.h"
 #include "storage/vvf_block_writer.h"
 
 namespace tavrix {
@@ -55,7 +56,6 @@ class VvfWriter {
   int FrameInterval() const;
 
  private:
-  static constexpr std::size_t kVideoStageSize = 131072;
   static constexpr std::size_t kAudioStageSize = 32768;
 
   struct Stage {

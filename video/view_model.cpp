@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "video/view_caption.h"
+#include "picture/view_caption.h"
 
 namespace tavrix {
 namespace {

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "engine/video_sink.h"
-#include "net/mouse_report.h"
-#include "video/view_layout.h"
+#include "media/mouse_report.h"
+#include "picture/view_layout.h"
 
 namespace tavrix {
 

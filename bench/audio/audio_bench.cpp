@@ -31,7 +31,7 @@ void BM_AudioDecoderALaw(benchmark::State& state) {
   const auto block = ALawBlock(static_cast<std::size_t>(state.range(0)));
   std::vector<std::uint8_t> pcm(2 * block.size());
   AudioDecoder decoder;
-  decoder.Configure(QM_ALAW, 8000, nullptr);
+  decoder.Configure(AudioFormat::QM_ALAW, 8000, nullptr);
   for (auto _ : state) {
     std::size_t length = 0;
     decoder.Decode(block, pcm, length);
@@ -73,7 +73,7 @@ void BM_AudioOutWriteALawAndPlay(benchmark::State& state) {
   auto* device = owned.get();
   AudioOut out([](const std::string&) {}, std::move(owned));
   WaveFormat format;
-  AudioDecoder().Configure(QM_ALAW, 8000, &format);
+  AudioDecoder().Configure(AudioFormat::QM_ALAW, 8000, &format);
   out.Open(format);
   out.Start();
   for (auto _ : state) {

@@ -18,7 +18,7 @@ extern "C" {
 #include "codec/test_picture.h"
 #include "codec/video_decoder.h"
 #include "codec/video_encoder.h"
-#include "video/colour_conversion.h"
+#include "picture/colour_conversion.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 
 #include "codec/test_picture.h"
 #include "codec/video_encoder.h"
-#include "engine/player_engine.h"
 #include "engine/playback_state.h"
+#include "engine/player_engine.h"
 #include "tests/support/vvf_fixture.h"
 #include "video/view_model.h"
 
@@ -72,7 +72,7 @@ void BM_PacedFramePeriod(benchmark::State& state) {
   static const auto recording = MakeRecording();
   TimedView view;
   PlayerEngine engine(view, [](const std::string&) {});
-  engine.Create(static_cast<int>(FormatVariant::QM_QMT2), QM_ALAW, 4, 8000);
+  engine.Create(FormatVariant::QM_QMT2, AudioFormat::QM_ALAW, 4, 8000);
   engine.SetMode(PlayerEngine::kPlayerMode, -1);
 
   double measuredUs = 0;

@@ -13,14 +13,14 @@
 #include <vector>
 
 #include "cli/recording_export.h"
-#include "export/ffmpeg_log.h"
 #include "codec/channel_decoder.h"
 #include "codec/test_picture.h"
 #include "codec/video_encoder.h"
 #include "export/avi_exporter.h"
+#include "export/export_composer.h"
+#include "export/ffmpeg_log.h"
 #include "storage/vvf_block_writer.h"
 #include "storage/vvf_reader.h"
-#include "video/export_composer.h"
 
 namespace tavrix {
 namespace {
@@ -42,7 +42,7 @@ int ComposeRecording(const std::string& path, const ExportComposer::FrameWriter&
   ChannelDecoder decoder;
   decoder.SelectFormat(static_cast<int>(FormatVariant::QM_QMT2));
   ExportComposer composer(kWidth, kHeight, kChannels, 4, 0, writer);
-  auto buffer = std::make_unique<std::uint8_t[]>(VvfReader::kFrameBufferSize);
+  auto buffer = std::make_unique<std::uint8_t[]>(kMaxFrameBytes);
   std::uint32_t length;
   while ((length = reader.ReadNext(buffer.get())) != 0) {
     if (reader.frameInfo().audio) continue;

@@ -51,7 +51,7 @@ const CachedRecording& Recording() {
 void BM_ReadNextScan(benchmark::State& state) {
   const auto& recording = Recording();
   VvfReader reader;
-  auto buffer = std::make_unique<std::uint8_t[]>(VvfReader::kFrameBufferSize);
+  auto buffer = std::make_unique<std::uint8_t[]>(kMaxFrameBytes);
   std::uint64_t frames = 0;
   for (auto _ : state) {
     if (!reader.Open(recording.path(), false)) {

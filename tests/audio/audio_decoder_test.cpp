@@ -13,16 +13,16 @@ using Bytes = std::vector<std::uint8_t>;
 
 TEST(AudioDecoder, ConfigureDescribesThePcmOfEachFormat) {
   struct Case {
-    std::int32_t format;
+    AudioFormat format;
     std::uint32_t rate;
     std::uint16_t bits;
     std::uint32_t bytesPerSecond;
   };
-  for (const Case c : {Case{QM_UPCM8, 8000, 8, 8000}, Case{QM_SPCM8, 8000, 8, 8000},
-                       Case{QM_UPCM16, 8000, 16, 16000}, Case{QM_SPCM16, 11025, 16, 22050},
-                       Case{QM_ALAW, 8000, 16, 16000}, Case{QM_MLAW, 8000, 16, 16000},
-                       Case{9, 8000, 8, 8000}}) {
-    SCOPED_TRACE(c.format);
+  for (const Case c : {Case{AudioFormat::QM_UPCM8, 8000, 8, 8000}, Case{AudioFormat::QM_SPCM8, 8000, 8, 8000},
+                       Case{AudioFormat::QM_UPCM16, 8000, 16, 16000}, Case{AudioFormat::QM_SPCM16, 11025, 16, 22050},
+                       Case{AudioFormat::QM_ALAW, 8000, 16, 16000}, Case{AudioFormat::QM_MLAW, 8000, 16, 16000},
+                       Case{static_cast<AudioFormat>(9), 8000, 8, 8000}}) {
+    SCOPED_TRACE(static_cast<int>(c.format));
     AudioDecoder decoder;
     WaveFormat format;
     format.extraSize = 7;
@@ -39,31 +39,31 @@ TEST(AudioDecoder, ConfigureDescribesThePcmOfEachFormat) {
 
 TEST(AudioDecoder, ConfigureWithoutDescriptorStillStoresTheFormat) {
   AudioDecoder decoder;
-  EXPECT_EQ(decoder.format(), QM_UPCM8);
+  EXPECT_EQ(decoder.format(), AudioFormat::QM_UPCM8);
   EXPECT_EQ(decoder.sampleRate(), 8000u);
-  EXPECT_EQ(decoder.Configure(QM_MLAW, 16000, nullptr), 0);
-  EXPECT_EQ(decoder.format(), QM_MLAW);
+  EXPECT_EQ(decoder.Configure(AudioFormat::QM_MLAW, 16000, nullptr), 0);
+  EXPECT_EQ(decoder.format(), AudioFormat::QM_MLAW);
   EXPECT_EQ(decoder.sampleRate(), 16000u);
 }
 
 TEST(AudioDecoder, DecodesEveryFormat) {
   struct Case {
-    std::int32_t format;
+    AudioFormat format;
     Bytes input;
     Bytes output;
   };
   const std::vector<Case> cases = {
-      {QM_UPCM8, {0x00, 0x7F, 0x80, 0xFF}, {0x00, 0x7F, 0x80, 0xFF}},
-      {QM_SPCM8, {0x00, 0x80, 0x7F, 0xFF}, {0x80, 0x00, 0xFF, 0x7F}},
-      {QM_UPCM16, {0x34, 0x12, 0xCD, 0xAB}, {0x34, 0x12, 0xCD, 0xAB}},
-      {QM_SPCM16, {0x34, 0x12, 0xCD}, {0x34, 0x12, 0xCD}},  // ends anywhere
+      {AudioFormat::QM_UPCM8, {0x00, 0x7F, 0x80, 0xFF}, {0x00, 0x7F, 0x80, 0xFF}},
+      {AudioFormat::QM_SPCM8, {0x00, 0x80, 0x7F, 0xFF}, {0x80, 0x00, 0xFF, 0x7F}},
+      {AudioFormat::QM_UPCM16, {0x34, 0x12, 0xCD, 0xAB}, {0x34, 0x12, 0xCD, 0xAB}},
+      {AudioFormat::QM_SPCM16, {0x34, 0x12, 0xCD}, {0x34, 0x12, 0xCD}},  // ends anywhere
       // A-law 0xD5 = 8, 0x2A = -32256 (0x8200); little-endian out.
-      {QM_ALAW, {0xD5, 0x2A}, {0x08, 0x00, 0x00, 0x82}},
+      {AudioFormat::QM_ALAW, {0xD5, 0x2A}, {0x08, 0x00, 0x00, 0x82}},
       // mu-law 0x80 = 32124 (0x7D7C), 0xFF = 0.
-      {QM_MLAW, {0x80, 0xFF}, {0x7C, 0x7D, 0x00, 0x00}},
+      {AudioFormat::QM_MLAW, {0x80, 0xFF}, {0x7C, 0x7D, 0x00, 0x00}},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.format);
+    SCOPED_TRACE(static_cast<int>(c.format));
     AudioDecoder decoder;
     decoder.Configure(c.format, 8000, nullptr);
     Bytes output(c.output.size());  // exactly the promised size
@@ -85,9 +85,9 @@ TEST(AudioDecoder, RefusesAnUnknownFormatOrAShortBufferWithoutWriting) {
   Bytes output(8, 0xEE);
   std::size_t length = 99;
 
-  decoder.Configure(0, 8000, nullptr);
+  decoder.Configure(static_cast<AudioFormat>(0), 8000, nullptr);
   EXPECT_EQ(decoder.Decode(input, output, length), 0);
-  decoder.Configure(QM_ALAW, 8000, nullptr);
+  decoder.Configure(AudioFormat::QM_ALAW, 8000, nullptr);
   EXPECT_EQ(decoder.Decode(input, std::span(output).first(7), length), 0);
   EXPECT_EQ(length, 99u);
   EXPECT_EQ(output, Bytes(8, 0xEE));
@@ -95,15 +95,15 @@ TEST(AudioDecoder, RefusesAnUnknownFormatOrAShortBufferWithoutWriting) {
 
 TEST(AudioDecoder, ChunkSizeKeepsWholeSamples) {
   struct Case {
-    std::int32_t format;
+    AudioFormat format;
     std::size_t capacity;
     std::size_t input;
   };
-  for (const Case c : {Case{QM_ALAW, 8192, 4096}, Case{QM_MLAW, 8191, 4095}, Case{QM_SPCM16, 8191, 8190},
-                       Case{QM_UPCM8, 8191, 8191}, Case{QM_SPCM8, 1, 1}, Case{QM_ALAW, 1, 0}}) {
+  for (const Case c : {Case{AudioFormat::QM_ALAW, 8192, 4096}, Case{AudioFormat::QM_MLAW, 8191, 4095}, Case{AudioFormat::QM_SPCM16, 8191, 8190},
+                       Case{AudioFormat::QM_UPCM8, 8191, 8191}, Case{AudioFormat::QM_SPCM8, 1, 1}, Case{AudioFormat::QM_ALAW, 1, 0}}) {
     AudioDecoder decoder;
     decoder.Configure(c.format, 8000, nullptr);
-    EXPECT_EQ(decoder.InputThatFits(c.capacity), c.input) << c.format << " / " << c.capacity;
+    EXPECT_EQ(decoder.InputThatFits(c.capacity), c.input) << static_cast<int>(c.format) << " / " << c.capacity;
   }
 }
 
@@ -113,7 +113,7 @@ TEST(AudioDecoder, DecodesAPayloadLargerThanItsBufferInChunks) {
   Bytes payload(10000);
   for (std::size_t i = 0; i < payload.size(); ++i) payload[i] = static_cast<std::uint8_t>(i * 7);
   AudioDecoder decoder;
-  decoder.Configure(QM_ALAW, 8000, nullptr);
+  decoder.Configure(AudioFormat::QM_ALAW, 8000, nullptr);
   Bytes buffer(8192);
   Bytes pcm;
   int pieces = 0;
@@ -133,12 +133,12 @@ TEST(AudioDecoder, DecodesAPayloadLargerThanItsBufferInChunks) {
 
 TEST(AudioDecoder, ChunkedDecodingStopsWhenTheSinkRefuses) {
   AudioDecoder decoder;
-  decoder.Configure(QM_UPCM8, 8000, nullptr);
+  decoder.Configure(AudioFormat::QM_UPCM8, 8000, nullptr);
   Bytes buffer(100);
   int pieces = 0;
   EXPECT_FALSE(decoder.DecodeInChunks(Bytes(1000), buffer, [&](auto) { return ++pieces < 2; }));
   EXPECT_EQ(pieces, 2);
-  decoder.Configure(QM_ALAW, 8000, nullptr);
+  decoder.Configure(AudioFormat::QM_ALAW, 8000, nullptr);
   EXPECT_FALSE(decoder.DecodeInChunks(Bytes(10), std::span(buffer).first(1), [](auto) { return true; }));
 }
 

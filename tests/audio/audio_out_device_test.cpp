@@ -32,7 +32,7 @@ void UseDriver(const char* driver) { ::setenv("SDL_AUDIODRIVER", driver, 1); }
 
 WaveFormat ALawPcm() {
   WaveFormat format;
-  AudioDecoder().Configure(QM_ALAW, 8000, &format);
+  AudioDecoder().Configure(AudioFormat::QM_ALAW, 8000, &format);
   return format;
 }
 
@@ -60,7 +60,7 @@ TEST(AudioOutDevice, DiskDriverCapturesExactlyTheDecodedALawBlock) {
   }
   AudioDecoder decoder;
   WaveFormat format;
-  decoder.Configure(QM_ALAW, 8000, &format);
+  decoder.Configure(AudioFormat::QM_ALAW, 8000, &format);
   Bytes expected(2 * block.size());
   std::size_t expectedLength = 0;
   ASSERT_EQ(decoder.Decode(block, expected, expectedLength), 1);

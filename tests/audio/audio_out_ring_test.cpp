@@ -23,7 +23,7 @@ using testing::ManualAudioDevice;
 
 WaveFormat Pcm16() {
   WaveFormat format;
-  AudioDecoder().Configure(QM_ALAW, 8000, &format);
+  AudioDecoder().Configure(AudioFormat::QM_ALAW, 8000, &format);
   return format;
 }
 
@@ -237,7 +237,7 @@ TEST_F(AudioOutRing, NothingQueuedPlaysAgainAfterSilenceOrANewStart) {
 
 TEST_F(AudioOutRing, EightBitSilenceIsTheMidpoint) {
   WaveFormat format;
-  AudioDecoder().Configure(QM_UPCM8, 8000, &format);
+  AudioDecoder().Configure(AudioFormat::QM_UPCM8, 8000, &format);
   ASSERT_EQ(out_->Open(format), 1);
   ASSERT_EQ(out_->Start(), 1);
   ASSERT_EQ(Write(Bytes(1024, 0xC0)), 1);

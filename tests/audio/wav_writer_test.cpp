@@ -32,7 +32,7 @@ class WavWriterTest : public ::testing::Test {
   }
   ~WavWriterTest() override { fs::remove_all(directory_); }
 
-  static WaveFormat Format(std::int32_t code) {
+  static WaveFormat Format(AudioFormat code) {
     WaveFormat format;
     AudioDecoder().Configure(code, 8000, &format);
     return format;
@@ -44,7 +44,7 @@ class WavWriterTest : public ::testing::Test {
 TEST_F(WavWriterTest, WritesACompleteHeaderAndTheSamples) {
   const fs::path path = directory_ / "out.wav";
   WavWriter wav;
-  ASSERT_TRUE(wav.Open(path, Format(QM_ALAW)));
+  ASSERT_TRUE(wav.Open(path, Format(AudioFormat::QM_ALAW)));
   EXPECT_FALSE(fs::exists(path));  // only the part file exists while writing
   ASSERT_TRUE(wav.Append(Bytes{1, 2, 3, 4}));
   ASSERT_TRUE(wav.Append(Bytes{5, 6}));
@@ -67,7 +67,7 @@ TEST_F(WavWriterTest, WritesACompleteHeaderAndTheSamples) {
 TEST_F(WavWriterTest, OddEightBitDataIsPaddedAndCountedInTheRiffSize) {
   const fs::path path = directory_ / "odd.wav";
   WavWriter wav;
-  ASSERT_TRUE(wav.Open(path, Format(QM_UPCM8)));
+  ASSERT_TRUE(wav.Open(path, Format(AudioFormat::QM_UPCM8)));
   ASSERT_TRUE(wav.Append(Bytes{0x80, 0x81, 0x82}));
   ASSERT_TRUE(wav.Finish());
   const Bytes file = ReadFile(path);
@@ -82,7 +82,7 @@ TEST_F(WavWriterTest, AnUnfinishedFileNeverReplacesTheOneThere) {
   std::ofstream(path) << "earlier result";
   {
     WavWriter wav;
-    ASSERT_TRUE(wav.Open(path, Format(QM_ALAW)));
+    ASSERT_TRUE(wav.Open(path, Format(AudioFormat::QM_ALAW)));
     ASSERT_TRUE(wav.Append(Bytes(1000, 7)));
   }  // abandoned: the source failed half-way, say
   EXPECT_FALSE(fs::exists(path.string() + ".part"));
@@ -93,7 +93,7 @@ TEST_F(WavWriterTest, AnUnfinishedFileNeverReplacesTheOneThere) {
 TEST_F(WavWriterTest, AnUnwritablePathFailsWithOneLine) {
   const fs::path path = directory_ / "missing" / "out.wav";
   WavWriter wav;
-  EXPECT_FALSE(wav.Open(path, Format(QM_ALAW)));
+  EXPECT_FALSE(wav.Open(path, Format(AudioFormat::QM_ALAW)));
   EXPECT_NE(wav.error().find(path.string()), std::string::npos) << wav.error();
   EXPECT_NE(wav.error().find("No such file or directory"), std::string::npos) << wav.error();
   EXPECT_EQ(wav.error().find('\n'), std::string::npos);

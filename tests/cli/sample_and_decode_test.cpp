@@ -9,11 +9,11 @@
 
 #include "codec/channel_decoder.h"
 #include "codec/test_picture.h"
+#include "picture/colour_conversion.h"
 #include "storage/vvf_block.h"
 #include "storage/vvf_reader.h"
 #include "tests/cli/run_tool.h"
 #include "tests/support/vvf_fixture.h"
-#include "video/colour_conversion.h"
 
 namespace tavrix {
 namespace {
@@ -73,7 +73,7 @@ TEST(MakeSample, DeterministicFourChannelRecordingThatDecodes) {
     ASSERT_TRUE(reader.Open(first, false));
     ChannelDecoder decoder;
     decoder.SelectFormat(4);
-    std::vector<std::uint8_t> frame(VvfReader::kFrameBufferSize), drawn(PictureBytes(640, height));
+    std::vector<std::uint8_t> frame(kMaxFrameBytes), drawn(PictureBytes(640, height));
     int pictures = 0, audioFrames = 0;
     while (const std::uint32_t length = reader.ReadNext(frame.data())) {
       if (reader.frameInfo().audio) {
@@ -164,7 +164,7 @@ std::size_t PicturesWithin(const std::string& path, int channel, int from, int t
   VvfReader reader;
   reader.Open(path, false);
   reader.SetTimeBias(0);
-  std::vector<std::uint8_t> frame(VvfReader::kFrameBufferSize);
+  std::vector<std::uint8_t> frame(kMaxFrameBytes);
   std::size_t count = 0;
   while (reader.ReadNext(frame.data()) > 0) {
     const FrameInfo& info = reader.frameInfo();

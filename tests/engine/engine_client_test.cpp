@@ -78,7 +78,7 @@ TEST(EngineClientMode, ShowsTheLiveStreamAndRecordsItUntilDisconnect) {
 
   VvfReader reader;
   ASSERT_TRUE(reader.Open(recording, false));
-  std::vector<std::uint8_t> frame(VvfReader::kFrameBufferSize);
+  std::vector<std::uint8_t> frame(kMaxFrameBytes);
   int videoFrames = 0;
   while (reader.ReadNext(frame.data()) != 0) videoFrames += reader.frameInfo().audio ? 0 : 1;
   EXPECT_GT(videoFrames, 0);

@@ -26,10 +26,10 @@ bool WaitUntil(Condition condition, std::chrono::seconds deadline = std::chrono:
 // configured formats (QM_QMT2 unless told otherwise, A-law at 8000 Hz, four
 // channels). Sound goes to SDL's dummy driver unless a device is given.
 struct PlayerUnderTest {
-  explicit PlayerUnderTest(int videoFormat = 4, std::unique_ptr<AudioDevice> device = {}) {
+  explicit PlayerUnderTest(FormatVariant videoFormat = FormatVariant::QM_QMT2, std::unique_ptr<AudioDevice> device = {}) {
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     engine = std::make_unique<PlayerEngine>(view, [](const std::string&) {}, std::move(device));
-    created = engine->Create(videoFormat, QM_ALAW, 4, 8000) && engine->SetMode(PlayerEngine::kPlayerMode, -1) == 1;
+    created = engine->Create(videoFormat, AudioFormat::QM_ALAW, 4, 8000) && engine->SetMode(PlayerEngine::kPlayerMode, -1) == 1;
   }
 
   // Total pictures the view has accepted, over all channels.

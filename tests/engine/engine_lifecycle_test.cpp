@@ -28,7 +28,7 @@ TEST(EngineModes, CreateDerivesTheSplitFromTheChannelCount) {
   for (const auto& c : cases) {
     VideoViewModel view;
     PlayerEngine engine(view, [](const std::string&) {});
-    ASSERT_TRUE(engine.Create(4, QM_ALAW, c.channels, 8000));
+    ASSERT_TRUE(engine.Create(FormatVariant::QM_QMT2, AudioFormat::QM_ALAW, c.channels, 8000));
     EXPECT_EQ(view.GetChannelCount(), 1) << c.channels;  // one tile until a mode is chosen
     ASSERT_EQ(engine.SetMode(PlayerEngine::kPlayerMode, -1), 1);
     EXPECT_EQ(view.GetChannelCount(), c.split) << c.channels;
@@ -38,9 +38,9 @@ TEST(EngineModes, CreateDerivesTheSplitFromTheChannelCount) {
 TEST(EngineModes, SetModeKeepsTheSplitUnlessGivenOneToSixteenChannels) {
   VideoViewModel view;
   PlayerEngine engine(view, [](const std::string&) {});
-  ASSERT_TRUE(engine.Create(4, QM_ALAW, 4, 8000));
-  EXPECT_FALSE(engine.Create(7, QM_ALAW, 4, 8000));
-  EXPECT_FALSE(engine.Create(4, 9, 4, 8000));
+  ASSERT_TRUE(engine.Create(FormatVariant::QM_QMT2, AudioFormat::QM_ALAW, 4, 8000));
+  EXPECT_FALSE(engine.Create(static_cast<FormatVariant>(7), AudioFormat::QM_ALAW, 4, 8000));
+  EXPECT_FALSE(engine.Create(FormatVariant::QM_QMT2, static_cast<AudioFormat>(9), 4, 8000));
   EXPECT_EQ(engine.GetMode(), PlayerEngine::kClientMode);
 
   EXPECT_EQ(engine.SetMode(3, 4), 0);
@@ -63,7 +63,7 @@ TEST(EngineModes, RecordingsOpenOnlyInPlayerMode) {
   const auto file = ShortRecording();
   VideoViewModel view;
   PlayerEngine engine(view, [](const std::string&) {});
-  ASSERT_TRUE(engine.Create(4, QM_ALAW, 4, 8000));
+  ASSERT_TRUE(engine.Create(FormatVariant::QM_QMT2, AudioFormat::QM_ALAW, 4, 8000));
   EXPECT_FALSE(engine.OpenSource(file->path(), false));
   EXPECT_FALSE(engine.IsThreadAlive());
   EXPECT_FALSE(engine.GetLastErrorText().empty());

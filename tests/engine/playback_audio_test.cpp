@@ -6,11 +6,11 @@
 #include <thread>
 
 #include "audio/g711.h"
-#include "export/avi_exporter.h"
 #include "engine/playback_state.h"
-#include "tests/support/manual_audio_device.h"
+#include "export/avi_exporter.h"
 #include "tests/engine/engine_harness.h"
 #include "tests/engine/engine_recording.h"
+#include "tests/support/manual_audio_device.h"
 
 namespace tavrix {
 namespace {
@@ -67,7 +67,7 @@ bool Contains(const std::vector<std::uint8_t>& haystack, const std::vector<std::
 }
 
 struct PlayerWithCard {
-  PlayerWithCard() : device(new ManualAudioDevice), player(4, std::unique_ptr<AudioDevice>(device)) {}
+  PlayerWithCard() : device(new ManualAudioDevice), player(FormatVariant::QM_QMT2, std::unique_ptr<AudioDevice>(device)) {}
   ManualAudioDevice* device;  // owned by the engine's AudioOut
   PlayerUnderTest player;
 };

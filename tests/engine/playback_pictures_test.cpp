@@ -22,7 +22,7 @@ TEST(DualPictures, EachHalfGoesToItsChannelUnlessMarkedEmpty) {
   recording.AddVideo(2, true);            // a single picture of the same format
   const auto file = recording.Write();
 
-  PlayerUnderTest player(kQmt3);
+  PlayerUnderTest player(static_cast<FormatVariant>(kQmt3));
   ASSERT_TRUE(player.created);
   ASSERT_TRUE(player.engine->OpenSource(file->path(), false));
   ASSERT_TRUE(WaitUntil([&] { return player.engine->GetState() == kStatePaused; }));
@@ -53,7 +53,7 @@ TEST(DualPictures, StepPassesOverAPictureWithBothHalvesEmpty) {
   recording.AddDual(2, 3, false, true);
   const auto file = recording.Write();
 
-  PlayerUnderTest player(kQmt3);
+  PlayerUnderTest player(static_cast<FormatVariant>(kQmt3));
   ASSERT_TRUE(player.engine->OpenSource(file->path(), false));
   ASSERT_TRUE(WaitUntil([&] { return player.engine->GetState() == kStateForward; }));
   player.engine->Pause();

@@ -67,7 +67,7 @@ TEST(FramePacing, PeriodFollowsHeightAndFormat) {
       {224, 0, 33333}, {224, 2, 33333}, {224, 4, 16666}, {224, 5, 16666},
       {272, 0, 25000}, {272, 2, 25000}, {272, 4, 12500}, {272, 6, 12500},
   };
-  for (const auto& c : cases) EXPECT_EQ(FramePeriodUs(c.height, c.variant), c.period) << c.height << " " << c.variant;
+  for (const auto& c : cases) EXPECT_EQ(FramePeriodUs(c.height, static_cast<FormatVariant>(c.variant)), c.period) << c.height << " " << c.variant;
 }
 
 TEST(FramePacing, TargetDividesTheIntervalBySpeed) {

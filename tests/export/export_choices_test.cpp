@@ -27,7 +27,7 @@ TEST(PlayerFrameRate, OneFramePerRoundOfChannelsCappedAndAtLeastOne) {
       {0x000F, 127, 272, 0, 1},   // 25 / 128 / 4 would be 0
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(PlayerFrameRate(c.mask, c.interval, c.height, c.variant), c.rate)
+    EXPECT_EQ(PlayerFrameRate(c.mask, c.interval, c.height, static_cast<FormatVariant>(c.variant)), c.rate)
         << "mask " << c.mask << " interval " << c.interval << " height " << c.height << " variant " << c.variant;
   }
 }

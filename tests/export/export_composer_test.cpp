@@ -1,11 +1,11 @@
-#include "video/export_composer.h"
+#include "export/export_composer.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 
-#include "video/caption_font.h"
+#include "picture/caption_font.h"
 
 namespace tavrix {
 namespace {

@@ -82,7 +82,7 @@ std::vector<Bytes> DecodeRecording(const std::string& path) {
   reader.SetFormatVariant(FormatVariant::QM_QMT2);
   ChannelDecoder decoder;
   decoder.SelectFormat(static_cast<int>(FormatVariant::QM_QMT2));
-  auto frame = std::make_unique<std::uint8_t[]>(VvfReader::kFrameBufferSize);
+  auto frame = std::make_unique<std::uint8_t[]>(kMaxFrameBytes);
   while (reader.Position() < reader.Size()) {
     const std::uint32_t length = reader.ReadNext(frame.get());
     if (length == 0 || reader.frameInfo().audio) continue;
@@ -116,7 +116,7 @@ TEST(LiveRecording, RecordsTheLiveStreamFrameForFrame) {
   ChannelDecoder decoder;
   decoder.SelectFormat(static_cast<int>(FormatVariant::QM_QMN));
   AudioDecoder audioDecoder;
-  audioDecoder.Configure(QM_ALAW, 8000, nullptr);
+  audioDecoder.Configure(AudioFormat::QM_ALAW, 8000, nullptr);
   AudioOut audioOut;  // never opened: the sound is accepted and dropped
   PictureLog view;
   VvfWriter recorder;

@@ -23,7 +23,7 @@ struct Drained {
 
 Drained Drain(NetClient& client) {
   Drained drained;
-  FrameRecord video(StreamCutter::kVideoCapacity, FrameRecord::kVideo);
+  FrameRecord video(FrameRecord::kMaxCapacity, FrameRecord::kVideo);
   while (client.videoQueue().Pop(video)) drained.video.emplace_back(video.payload(), video.payload() + video.length());
   FrameRecord audio(StreamCutter::kAudioCapacity, FrameRecord::kAudio);
   while (client.audioQueue().Pop(audio)) drained.audio.emplace_back(audio.payload(), audio.payload() + audio.length());
@@ -214,7 +214,7 @@ TEST(NetClientStream, HostilePeersCostBoundedMemoryAndNoFrameAfterThem) {
   ASSERT_EQ(drained.video.size(), 3u);
   // Cut at the buffer's end less the four bytes every frame loses; nothing
   // that followed the control message joins it.
-  Bytes truncatedFrame(endlessFrame.begin(), endlessFrame.begin() + StreamCutter::kVideoCapacity - 4);
+  Bytes truncatedFrame(endlessFrame.begin(), endlessFrame.begin() + FrameRecord::kMaxCapacity - 4);
   EXPECT_EQ(drained.video[0], truncatedFrame);
   EXPECT_EQ(drained.video[1], video[0]);
   EXPECT_EQ(drained.video[2], video[1]);

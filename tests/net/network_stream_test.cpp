@@ -14,8 +14,8 @@
 #include "net/frame_queue.h"
 #include "net/stream_cutter.h"
 #include "storage/vvf_writer.h"
-#include "tests/support/manual_audio_device.h"
 #include "tests/net/net_test_support.h"
+#include "tests/support/manual_audio_device.h"
 
 namespace tavrix {
 namespace {
@@ -25,7 +25,7 @@ using testing::WaitUntil;
 
 // The stream loop between two queues the test fills by hand.
 struct LoopBench {
-  FrameQueue videoQueue{16, StreamCutter::kVideoCapacity};
+  FrameQueue videoQueue{16, FrameRecord::kMaxCapacity};
   FrameQueue audioQueue{16, StreamCutter::kAudioCapacity};
   ChannelDecoder decoder;
   AudioDecoder audioDecoder;
@@ -38,7 +38,7 @@ struct LoopBench {
   LoopBench() {
     decoder.SelectFormat(static_cast<int>(FormatVariant::QM_QMN));
     WaveFormat format;
-    audioDecoder.Configure(QM_ALAW, 8000, &format);
+    audioDecoder.Configure(AudioFormat::QM_ALAW, 8000, &format);
     audioOut.Open(format);
     recorder.Init(2, FormatVariant::QM_QMT2, 4);
   }

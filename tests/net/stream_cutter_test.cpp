@@ -145,7 +145,7 @@ TEST(StreamCutter, EndlessElementsStayWithinTheirBuffers) {
   // The ending start code did not fit, yet four bytes still come off the
   // end: what is pushed is the element's first bytes, four short of full.
   ASSERT_EQ(sink.video.size(), 1u);
-  const Bytes videoStart = Cat({kUpdate, Bytes(StreamCutter::kVideoCapacity - 8, 0x11)});
+  const Bytes videoStart = Cat({kUpdate, Bytes(FrameRecord::kMaxCapacity - 8, 0x11)});
   EXPECT_EQ(sink.video[0], videoStart);
   ASSERT_EQ(sink.audio.size(), 1u);
   EXPECT_EQ(sink.audio[0], Bytes(StreamCutter::kAudioCapacity - 4, 0x11));

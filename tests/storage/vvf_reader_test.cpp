@@ -117,7 +117,7 @@ class ReaderTest : public ::testing::Test {
 
   std::unique_ptr<TempFile> file_;
   VvfReader reader_;
-  std::unique_ptr<std::uint8_t[]> buffer_ = std::make_unique<std::uint8_t[]>(VvfReader::kFrameBufferSize);
+  std::unique_ptr<std::uint8_t[]> buffer_ = std::make_unique<std::uint8_t[]>(kMaxFrameBytes);
 };
 
 // Frames of all kinds and sizes, several crossing block headers.
@@ -261,14 +261,14 @@ TEST_F(ReaderTest, FramesLongerThanTheBufferAreCut) {
   OpenImage(MakeVvfImage(recording.stream()));
 
   const std::uint32_t length = reader_.ReadNext(buffer_.get());
-  ASSERT_EQ(length, VvfReader::kFrameBufferSize - 4);
+  ASSERT_EQ(length, kMaxFrameBytes - 4);
   EXPECT_TRUE(std::equal(buffer_.get(), buffer_.get() + length, expected[0].bytes.begin()));
   EXPECT_EQ(Delivered(reader_.ReadNext(buffer_.get())), expected[1]);
 
   // Backward the buffer keeps the frame's last bytes; nothing overflows.
-  ASSERT_EQ(reader_.ReadPrev(buffer_.get()), VvfReader::kFrameBufferSize);
-  EXPECT_TRUE(std::equal(buffer_.get(), buffer_.get() + VvfReader::kFrameBufferSize,
-                         expected[0].bytes.end() - VvfReader::kFrameBufferSize));
+  ASSERT_EQ(reader_.ReadPrev(buffer_.get()), kMaxFrameBytes);
+  EXPECT_TRUE(std::equal(buffer_.get(), buffer_.get() + kMaxFrameBytes,
+                         expected[0].bytes.end() - kMaxFrameBytes));
 }
 
 TEST_F(ReaderTest, ReadAtTargetStartsAtTheTargetsBlock) {
@@ -461,7 +461,7 @@ TEST(ReaderOpen, RefusesWhatIsNoRecordingSource) {
 
   TempFile empty({});
   ASSERT_TRUE(reader.Open(empty.path(), false));
-  std::vector<std::uint8_t> buffer(VvfReader::kFrameBufferSize);
+  std::vector<std::uint8_t> buffer(kMaxFrameBytes);
   EXPECT_EQ(reader.ReadNext(buffer.data()), 0u);
   EXPECT_EQ(reader.ReadPrev(buffer.data()), 0u);
   EXPECT_FALSE(reader.SetSeekTarget(0));

@@ -136,7 +136,7 @@ TEST_F(WriterTest, RecordingReadsBackFrameForFrame) {
 
   VvfReader reader;
   ASSERT_TRUE(reader.Open(path_, false));
-  std::vector<std::uint8_t> buffer(VvfReader::kFrameBufferSize);
+  std::vector<std::uint8_t> buffer(kMaxFrameBytes);
   std::size_t index = 0;
   for (std::uint32_t length; (length = reader.ReadNext(buffer.data())) > 0; ++index) {
     ASSERT_LT(index, expected.size());
@@ -290,7 +290,7 @@ TEST(WriterFailures, FailedWriteKeepsOnlyWholeBlocks) {
   ASSERT_EQ(file.size(), 2 * kVvfBlockSize);
   VvfReader reader;
   ASSERT_TRUE(reader.Open(path, false));
-  std::vector<std::uint8_t> buffer(VvfReader::kFrameBufferSize);
+  std::vector<std::uint8_t> buffer(kMaxFrameBytes);
   int frames = 0;
   while (reader.ReadNext(buffer.data()) > 0) ++frames;
   EXPECT_EQ(frames, 5);  // every frame whose successor's start code survived

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/calendar_time.h"
+#include "media/calendar_time.h"
 
 namespace tavrix {
 

@@ -1,4 +1,4 @@
-#include "video/colour_rows.h"
+#include "picture/colour_rows.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>

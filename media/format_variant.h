@@ -16,6 +16,10 @@ enum class FormatVariant : int {
 };
 
 // Block headers of QM_QMC recordings store their multi-byte fields big-endian.
+constexpr bool IsKnownFormatVariant(int index) {
+  return index >= static_cast<int>(FormatVariant::QM_QM4) && index <= static_cast<int>(FormatVariant::QM_QMC);
+}
+
 constexpr bool UsesBigEndianHeaders(FormatVariant variant) { return variant == FormatVariant::QM_QMC; }
 
 }  // namespace tavrix

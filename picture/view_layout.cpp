@@ -1,4 +1,4 @@
-#include "video/view_layout.h"
+#include "picture/view_layout.h"
 
 #include <algorithm>
 #include <cmath>

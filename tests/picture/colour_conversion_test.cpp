@@ -1,4 +1,4 @@
-#include "video/colour_conversion.h"
+#include "picture/colour_conversion.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <random>
 #include <vector>
 
-#include "video/colour_rows.h"
-#include "video/colour_tables.h"
+#include "picture/colour_rows.h"
+#include "picture/colour_tables.h"
 
 namespace tavrix {
 namespace {

@@ -1,11 +1,11 @@
-#include "video/export_composer.h"
+#include "export/export_composer.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "video/caption_font.h"
-#include "video/colour_conversion.h"
-#include "video/view_caption.h"
+#include "picture/caption_font.h"
+#include "picture/colour_conversion.h"
+#include "picture/view_caption.h"
 
 namespace tavrix {
 

@@ -1,10 +1,10 @@
-#include "video/colour_surface.h"
+#include "picture/colour_surface.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "video/colour_conversion.h"
+#include "picture/colour_conversion.h"
 
 namespace tavrix {
 namespace {

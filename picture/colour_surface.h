@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "video/surface_format.h"
+#include "picture/surface_format.h"
 
 namespace tavrix {
 

@@ -1,10 +1,10 @@
-#include "video/colour_conversion.h"
+#include "picture/colour_conversion.h"
 
 #include <cstddef>
 #include <cstring>
 
-#include "video/colour_rows.h"
-#include "video/colour_tables.h"
+#include "picture/colour_rows.h"
+#include "picture/colour_tables.h"
 
 namespace tavrix {
 namespace {

@@ -1,4 +1,4 @@
-#include "video/caption_font.h"
+#include "picture/caption_font.h"
 
 #include <array>
 

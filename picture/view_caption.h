@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "engine/calendar_time.h"
+#include "media/calendar_time.h"
 
 namespace tavrix {
 

@@ -1,4 +1,4 @@
-#include "engine/frame_record.h"
+#include "media/frame_record.h"
 
 #include <algorithm>
 #include <cstring>

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "codec/decoded_picture.h"
-#include "engine/calendar_time.h"
-#include "video/view_layout.h"
+#include "media/calendar_time.h"
+#include "picture/view_layout.h"
 
 namespace tavrix {
 

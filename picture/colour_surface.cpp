@@ -1,4 +1,4 @@
-#include "video/colour_surface.h"
+#include "picture/colour_surface.h"
 
 #include <cstddef>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "video/view_caption.h"
+#include "picture/view_caption.h"
 
 #include <ctime>
 

@@ -2,7 +2,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "engine/calendar_time.h"
+#include "media/calendar_time.h"
+#include "media/frame_limits.h"
 
 namespace tavrix {
 
@@ -12,6 +13,7 @@ class FrameRecord {
  public:
   enum Kind : std::int32_t { kTransfer = 0, kVideo = 1, kAudio = 4 };
   static constexpr std::int32_t kMinimumCapacity = 16;
+  static constexpr std::int32_t kMaxCapacity = static_cast<std::int32_t>(kMaxFrameBytes);
 
   FrameRecord(std::int32_t capacity, std::int32_t kind);
   FrameRecord(const FrameRecord&) = delete;
