@@ -154,7 +154,7 @@ int main(int argc, char** argv) {
   const QPixmap clientShot = client->grab();
 
   const int width = playerShot.width() * 2 + 48;
-  QImage sheet(width, 2400, QImage::Format_RGB32);
+  QImage sheet(width, 6000, QImage::Format_RGB32);
   sheet.fill(QColor(0x5a, 0x5e, 0x66));
   QPainter painter(&sheet);
   tavrix::Caption(painter, QPoint(16, 20), QStringLiteral("Player mode"));
