@@ -27,6 +27,7 @@ namespace tavrix {
 // Threads: OnPicture and OnPicturesCleared come from the engine's threads;
 // they store into the model and queue the drawing to the window's thread,
 // never waiting for it. Everything else is called on the window's thread.
+// The engine stops handing pictures over before the view is destroyed.
 class VideoWidget : public QWidget, public PictureSink {
   Q_OBJECT
 

@@ -57,6 +57,20 @@ void Show(VideoWidget& widget, int channel, const std::vector<std::uint8_t>& pic
                    time);
 }
 
+// The same picture from planes of their own with padded rows, as a decoder
+// with aligned rows hands them over.
+void ShowStrided(VideoWidget& widget, int channel, const std::vector<std::uint8_t>& picture, int width, int height) {
+  const int strideY = width + 48, strideC = width / 2 + 24;
+  std::vector<std::uint8_t> y(static_cast<std::size_t>(strideY * height), 0xEE);
+  std::vector<std::uint8_t> cb(static_cast<std::size_t>(strideC * height / 2), 0xEE), cr(cb);
+  const std::uint8_t* in = picture.data();
+  for (int row = 0; row < height; ++row, in += width) std::copy_n(in, width, y.begin() + row * strideY);
+  for (auto* plane : {&cb, &cr}) {
+    for (int row = 0; row < height / 2; ++row, in += width / 2) std::copy_n(in, width / 2, plane->begin() + row * strideC);
+  }
+  widget.OnPicture(channel, PictureView{y.data(), cb.data(), cr.data(), width, height, strideY, strideC}, NewYear2008());
+}
+
 // The colour the screen shows for a pixel: through the presentation's own
 // layout when it has fewer bits than 24.
 QRgb Shown(std::uint8_t y, std::uint8_t cb, std::uint8_t cr, int depth) {
@@ -161,10 +175,15 @@ void VideoWidgetTest::picturesLandInTheirTiles() {
   UsePath(widget);
   widget.SetChannelCount(4);
   widget.SetSplit(4, 0);
-  // Channel 3 sends half-size pictures, as dual pictures arrive.
+  // Channel 3 sends half-size pictures, as dual pictures arrive; channel 2
+  // planes with padded rows.
   for (int channel = 0; channel < 4; ++channel) {
     const int width = channel == 3 ? 320 : 640, height = channel == 3 ? 112 : 224;
-    Show(widget, channel, TwoToned(width, height, kTop[channel]), width, height);
+    if (channel == 2) {
+      ShowStrided(widget, channel, TwoToned(width, height, kTop[channel]), width, height);
+    } else {
+      Show(widget, channel, TwoToned(width, height, kTop[channel]), width, height);
+    }
   }
   for (int channel = 0; channel < 4; ++channel) {
     const TileRect tile = widget.model().TileOf(channel);
@@ -172,6 +191,11 @@ void VideoWidgetTest::picturesLandInTheirTiles() {
     QTRY_COMPARE(At(widget, Inside(tile, 0.5, 0.25)), Shown(top.y, top.cb, top.cr, depth) & 0xFFFFFF);
     QCOMPARE(At(widget, Inside(tile, 0.5, 0.75)), Shown(kBottomLuma, top.cb, top.cr, depth) & 0xFFFFFF);
   }
+  // Every row of the padded picture arrived, not only the sampled ones.
+  const TileRect padded = widget.model().TileOf(2);
+  const QRect upperHalf(padded.left, padded.top, padded.width(), padded.height() / 2 - 1);
+  QCOMPARE(Count(Grab(widget), upperHalf, Shown(kTop[2].y, kTop[2].cb, kTop[2].cr, depth)),
+           upperHalf.width() * upperHalf.height());
   // A new picture replaces the old one in its own tile only.
   Show(widget, 1, TwoToned(640, 224, kTop[5]), 640, 224);
   const Yuv now = kTop[5];
