@@ -24,8 +24,6 @@ class BackBufferPresenter {
   // buffer cannot be made, and nothing is set up then.
   bool Resize(QSize size, std::string& error);
   void Release();
-  bool IsSetUp() const { return format_.has_value(); }
-  std::optional<PresentationFormat> format() const { return format_; }
 
   // Converts a YUV 4:2:0 picture into the picture surface, which is made
   // again when the picture's size changes; false with the reason when it
