@@ -33,11 +33,12 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   texts->addWidget(new QLabel(QStringLiteral("Version:"), this), 2, 0);
   texts->addWidget(new QLabel(QStringLiteral("2.81"), this), 2, 1);
   texts->setColumnStretch(1, 1);
+  texts->setColumnMinimumWidth(1, 120);
   texts->setHorizontalSpacing(12);
 
   auto* body = new QHBoxLayout;
   body->addWidget(icon);
-  body->addSpacing(12);
+  body->addSpacing(16);
   body->addLayout(texts, 1);
 
   auto* buttons = new QDialogButtonBox(this);
@@ -46,8 +47,9 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 
   auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(18, 18, 18, 12);
   layout->addLayout(body);
-  layout->addSpacing(8);
+  layout->addSpacing(12);
   layout->addWidget(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
   setWindowIcon(Artwork::ApplicationIcon());

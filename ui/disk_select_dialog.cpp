@@ -1,9 +1,10 @@
 #include "ui/disk_select_dialog.h"
 
-#include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QDialogButtonBox>
 #include <QFontDatabase>
+#include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -46,12 +47,14 @@ DiskSelectDialog::DiskSelectDialog(std::vector<DiskEntry> disks, QWidget* parent
 
   auto* image = new QPushButton(QStringLiteral("Open Disk Image..."), this);
   image->setObjectName(QStringLiteral("openImage"));
-  QDialogButtonBox* buttons = MakeOkCancelButtons(this);
-  buttons->addButton(image, QDialogButtonBox::ActionRole);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(image);
+  buttons->addStretch(1);
+  buttons->addWidget(MakeOkCancelButtons(this));
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(list_, 1);
-  layout->addWidget(buttons);
+  layout->addLayout(buttons);
 
   connect(list_, &QListWidget::currentRowChanged, this, [this](int row) {
     if (row >= 0 && row < static_cast<int>(disks_.size())) selected_ = row;

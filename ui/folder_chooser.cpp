@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -32,7 +34,9 @@ FolderChooser::FolderChooser(const QString& caption, const QString& prompt, cons
   tree_->setModel(model_);
   tree_->setHeaderHidden(true);
   for (int column = 1; column < model_->columnCount(); ++column) tree_->hideColumn(column);
-  tree_->setMinimumSize(320, 260);
+  tree_->setSortingEnabled(true);
+  tree_->sortByColumn(0, Qt::AscendingOrder);
+  tree_->setMinimumSize(360, 320);
 
   QDialogButtonBox* buttons = MakeOkCancelButtons(this);
   ok_ = buttons->findChild<QPushButton*>(QStringLiteral("ok"));
@@ -45,6 +49,9 @@ FolderChooser::FolderChooser(const QString& caption, const QString& prompt, cons
 
   connect(edit_, &QLineEdit::textChanged, this, [this](const QString& text) { ok_->setEnabled(!text.isEmpty()); });
   connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this, &FolderChooser::TakeTreeSelection);
+  connect(model_, &QAbstractItemModel::rowsInserted, this, &FolderChooser::FollowCurrent);
+  connect(model_, &QAbstractItemModel::layoutChanged, this, &FolderChooser::FollowCurrent);
+  connect(tree_->verticalScrollBar(), &QAbstractSlider::actionTriggered, this, [this] { following_ = false; });
 
   const QString start = initialFolder.isEmpty() ? QDir::currentPath() : initialFolder;
   ShowInTree(start);
@@ -70,9 +77,23 @@ void FolderChooser::ShowInTree(const QString& folder) {
   if (!index.isValid()) return;
   tree_->setCurrentIndex(index);
   tree_->scrollTo(index, QAbstractItemView::PositionAtCenter);
+  following_ = true;
+}
+
+// The model lists folders in the background and sorts them as they arrive,
+// which moves the rows: keep the initial folder in view until the user
+// scrolls or picks another.
+void FolderChooser::FollowCurrent() {
+  if (!following_ || scrollPending_) return;
+  scrollPending_ = true;
+  QTimer::singleShot(0, this, [this] {
+    scrollPending_ = false;
+    if (following_) tree_->scrollTo(tree_->currentIndex(), QAbstractItemView::PositionAtCenter);
+  });
 }
 
 void FolderChooser::TakeTreeSelection() {
+  following_ = false;
   const QModelIndex current = tree_->currentIndex();
   if (current.isValid()) edit_->setText(model_->filePath(current));
 }

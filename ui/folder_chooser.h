@@ -50,6 +50,7 @@ class FolderChooser : public QDialog {
  private:
   void ShowInTree(const QString& folder);
   void TakeTreeSelection();
+  void FollowCurrent();
 
   QFileSystemModel* model_;
   QTreeView* tree_;
@@ -57,6 +58,8 @@ class FolderChooser : public QDialog {
   QPushButton* ok_;
   DialogPrompts prompts_ = DialogPrompts::MessageBoxes();
   QString path_;
+  bool following_ = false;
+  bool scrollPending_ = false;
 };
 
 }  // namespace tavrix

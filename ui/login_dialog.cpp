@@ -26,6 +26,7 @@ LoginDialog::LoginDialog(const LoginValues& values, QWidget* parent)
   values_.password.clear();
 
   dynamicIp_->setObjectName(QStringLiteral("dynamicIp"));
+  addressLabel_->setObjectName(QStringLiteral("addressLabel"));
   address_->setObjectName(QStringLiteral("address"));
   port_->setObjectName(QStringLiteral("port"));
   password_->setObjectName(QStringLiteral("password"));
@@ -33,7 +34,9 @@ LoginDialog::LoginDialog(const LoginValues& values, QWidget* parent)
   address_->setMinimumWidth(180);
 
   form_->addRow(addressLabel_, address_);
-  form_->addRow(QStringLiteral("Port:"), port_);
+  auto* portLabel = new QLabel(QStringLiteral("Port:"), this);
+  portLabel->setObjectName(QStringLiteral("portLabel"));
+  form_->addRow(portLabel, port_);
   form_->addRow(QStringLiteral("Password:"), password_);
 
   auto* layout = new QVBoxLayout(this);
