@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <ostream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -16,9 +17,14 @@ namespace {
 using testing::TempDirectory;
 
 struct SyntaxCase {
+  const char* name;  // the test's name
   std::string path;
   FolderCheck expected;
 };
+
+void PrintTo(const SyntaxCase& syntaxCase, std::ostream* out) {
+  *out << syntaxCase.name;
+}
 
 class FolderSyntaxTest : public ::testing::TestWithParam<SyntaxCase> {};
 
@@ -26,32 +32,36 @@ TEST_P(FolderSyntaxTest, ChecksWithoutTouchingTheDisk) {
   EXPECT_EQ(CheckFolderPath(GetParam().path, false), GetParam().expected) << GetParam().path;
 }
 
+constexpr FolderCheck kValid = FolderCheck::kValid;
+constexpr FolderCheck kInvalid = FolderCheck::kInvalid;
+
 INSTANTIATE_TEST_SUITE_P(
     Paths, FolderSyntaxTest,
     ::testing::Values(
         // The root alone, plain names, and what Linux allows in a name.
-        SyntaxCase{"/", FolderCheck::kValid}, SyntaxCase{"/home/user/Capture", FolderCheck::kValid},
-        SyntaxCase{"/data/my.captures", FolderCheck::kValid}, SyntaxCase{"/home/user/.cache", FolderCheck::kValid},
-        SyntaxCase{"/a/ spaced name ", FolderCheck::kValid}, SyntaxCase{"/what?/c:d|e<f>\"g\"*", FolderCheck::kValid},
-        SyntaxCase{"/media/\xc3\xa9t\xc3\xa9", FolderCheck::kValid}, SyntaxCase{"/a/...", FolderCheck::kValid},
+        SyntaxCase{"Root", "/", kValid}, SyntaxCase{"Plain", "/home/user/Capture", kValid},
+        SyntaxCase{"DotInside", "/data/my.captures", kValid}, SyntaxCase{"Hidden", "/home/user/.cache", kValid},
+        SyntaxCase{"Blanks", "/a/ spaced name ", kValid}, SyntaxCase{"Punctuation", "/what?/c:d|e<f>\"g\"*", kValid},
+        SyntaxCase{"Utf8", "/media/\xc3\xa9t\xc3\xa9", kValid}, SyntaxCase{"ThreeDots", "/a/...", kValid},
         // Not absolute.
-        SyntaxCase{"", FolderCheck::kInvalid}, SyntaxCase{"Capture", FolderCheck::kInvalid},
-        SyntaxCase{"./Capture", FolderCheck::kInvalid}, SyntaxCase{"~/Capture", FolderCheck::kInvalid},
-        SyntaxCase{"C:\\Capture", FolderCheck::kInvalid},
+        SyntaxCase{"Empty", "", kInvalid}, SyntaxCase{"Relative", "Capture", kInvalid},
+        SyntaxCase{"DotRelative", "./Capture", kInvalid}, SyntaxCase{"Tilde", "~/Capture", kInvalid},
+        SyntaxCase{"DriveLetter", "C:\\Capture", kInvalid},
         // Empty names: a trailing slash after a name, doubled slashes.
-        SyntaxCase{"/tmp/", FolderCheck::kInvalid}, SyntaxCase{"//", FolderCheck::kInvalid},
-        SyntaxCase{"//server/share", FolderCheck::kInvalid}, SyntaxCase{"/a//b", FolderCheck::kInvalid},
+        SyntaxCase{"TrailingSlash", "/tmp/", kInvalid}, SyntaxCase{"TwoSlashes", "//", kInvalid},
+        SyntaxCase{"NetworkStyle", "//server/share", kInvalid}, SyntaxCase{"DoubledSlash", "/a//b", kInvalid},
         // Names that point elsewhere than the text says.
-        SyntaxCase{"/.", FolderCheck::kInvalid}, SyntaxCase{"/tmp/..", FolderCheck::kInvalid},
-        SyntaxCase{"/tmp/../etc/x", FolderCheck::kInvalid}, SyntaxCase{"/tmp/./x", FolderCheck::kInvalid},
+        SyntaxCase{"Dot", "/.", kInvalid}, SyntaxCase{"DotDotAtEnd", "/tmp/..", kInvalid},
+        SyntaxCase{"DotDotInside", "/tmp/../etc/x", kInvalid}, SyntaxCase{"DotInsidePath", "/tmp/./x", kInvalid},
         // A NUL would cut the name the system sees.
-        SyntaxCase{std::string("/tmp/a\0b", 8), FolderCheck::kInvalid},
+        SyntaxCase{"Nul", std::string("/tmp/a\0b", 8), kInvalid},
         // Whole paths up to 4,095 bytes, never one more (a name too long for
         // the file system is for mkdir to refuse).
-        SyntaxCase{"/" + std::string(4094, 'a'), FolderCheck::kValid},
-        SyntaxCase{"/" + std::string(4095, 'a'), FolderCheck::kInvalid},
-        SyntaxCase{"/tmp/" + std::string(4090, 'a'), FolderCheck::kValid},
-        SyntaxCase{"/tmp/" + std::string(4091, 'a'), FolderCheck::kInvalid}));
+        SyntaxCase{"OneName4095Bytes", "/" + std::string(4094, 'a'), kValid},
+        SyntaxCase{"OneName4096Bytes", "/" + std::string(4095, 'a'), kInvalid},
+        SyntaxCase{"TwoNames4095Bytes", "/tmp/" + std::string(4090, 'a'), kValid},
+        SyntaxCase{"TwoNames4096Bytes", "/tmp/" + std::string(4091, 'a'), kInvalid}),
+    [](const ::testing::TestParamInfo<SyntaxCase>& info) { return std::string(info.param.name); });
 
 class FolderCreationTest : public ::testing::Test {
  protected:
