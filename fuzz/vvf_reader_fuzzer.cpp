@@ -72,16 +72,23 @@ class StreamView {
   std::uint64_t wholeBlocks() const { return bytes_.size(); }
   const std::uint8_t* block(std::uint64_t offset) const { return bytes_.data() + offset; }
 
+  struct Span {
+    std::vector<std::uint8_t> bytes;
+    bool damaged = false;  // a block it touches fails its check
+  };
+
   // Up to `length` payload bytes from `offset` on, stepping over block
   // headers; fewer where the whole blocks end.
-  std::vector<std::uint8_t> StreamBytes(std::uint64_t offset, std::size_t length) const {
-    std::vector<std::uint8_t> bytes;
-    while (bytes.size() < length) {
+  Span Read(std::uint64_t offset, std::size_t length) const {
+    Span span;
+    while (span.bytes.size() < length) {
       if (offset % kVvfBlockSize < kVvfHeaderSize) offset += kVvfHeaderSize - offset % kVvfBlockSize;
       if (offset >= bytes_.size()) break;
-      bytes.push_back(bytes_[offset++]);
+      const std::uint8_t* header = block(offset / kVvfBlockSize * kVvfBlockSize);
+      span.damaged = span.damaged || tavrix::HeaderCheck(header, 7) != header[7];
+      span.bytes.push_back(bytes_[offset++]);
     }
-    return bytes;
+    return span;
   }
 
  private:
@@ -108,9 +115,11 @@ class ReaderCheck {
 
   std::uint32_t Next() { return Checked(reader_.ReadNext(buffer_.get()), true); }
   std::uint32_t Prev() { return Checked(reader_.ReadPrev(buffer_.get()), false); }
-  std::uint32_t AtTarget() {
+  std::uint32_t AtTarget(std::uint64_t target) {
     const std::uint32_t length = Checked(reader_.ReadAtTarget(buffer_.get()), true);
     Require(length == 0 || !reader_.frameInfo().audio, "ReadAtTarget delivered an audio frame");
+    Require(length == 0 || reader_.FrameOffset() >= target / kVvfBlockSize * kVvfBlockSize,
+            "ReadAtTarget delivered a frame before the target's block");
     return length;
   }
 
@@ -139,24 +148,36 @@ class ReaderCheck {
     Require(info.channel >= 0 && info.channel < 16, "a channel out of range");
     Require(info.interval >= 0 && info.interval <= 127, "a frame interval out of range");
 
-    // The frame's start code and bytes are the source's at FrameOffset.
-    // Backwards a cut frame keeps its last bytes, which only its length tells.
-    if (!forward && length == kMaxFrameBytes) return length;
+    // The frame is the source's at FrameOffset, from its start code up to
+    // the start code that ended it. Backwards a frame cut to the buffer keeps
+    // its last bytes, which only their number tells; forwards its first.
     const std::uint8_t* bytes = buffer_.get();
-    const std::size_t skip = info.audio ? tavrix::kAudioFrameHeaderSize : 0;
-    Require(skip + length >= 4, "a frame shorter than its start code");
-    const auto source = view_.StreamBytes(reader_.FrameOffset(), skip + length);
-    Require(source.size() == skip + length && std::equal(bytes, bytes + length, source.begin() + skip),
-            "a frame differs from the source at its offset");
-    Require(source[0] == 0 && source[1] == 0 && source[2] == 1, "a frame's offset holds no start code");
+    const std::size_t head = info.audio ? tavrix::kAudioFrameHeaderSize : 0;
+    Require(head + length >= 4, "a frame shorter than its start code");
+    if (!forward && head + length >= kMaxFrameBytes) return length;
+    const bool cut = forward && head + length + 4 >= kMaxFrameBytes;
+    const std::size_t span = head + length + (cut ? 0 : 4);
+    const StreamView::Span source = view_.Read(reader_.FrameOffset(), span);
+    Require(source.bytes.size() == span, "a frame that runs past the source");
+    const std::uint8_t* frame = source.bytes.data();
+    const std::size_t first = info.audio ? 0 : 3;  // the code byte; before it the reader's own 00 00 01
+    Require(std::equal(bytes + first, bytes + length, frame + head + first), "a frame differs from the source");
     if (info.audio) {
+      Require(tavrix::IsAudioCode(frame[3]), "an audio frame's offset holds another start code");
       // Backwards the channel of an audio frame is not reported.
-      Require(tavrix::IsAudioCode(source[3]), "an audio frame's offset holds another start code");
-      Require(!forward || info.channel == source[3] - tavrix::kFirstAudioCode, "an audio frame's channel misread");
+      Require(!forward || info.channel == frame[3] - tavrix::kFirstAudioCode, "an audio frame's channel misread");
     } else {
-      Require(source[3] == tavrix::kUpdatePictureCode || source[3] == tavrix::kFullPictureCode,
+      Require(frame[3] == tavrix::kUpdatePictureCode || frame[3] == tavrix::kFullPictureCode,
               "a video frame's offset holds another start code");
       Require(length <= 4 || info.channel == (bytes[4] & 0x0F), "a video frame's channel misread");
+    }
+    // A start code may be completed after a damaged block, whose bytes then
+    // stand where its first bytes were.
+    if (!source.damaged) {
+      Require(frame[0] == 0 && frame[1] == 0 && frame[2] == 1, "a frame's offset holds no start code");
+      const std::uint8_t* end = frame + span - 4;
+      Require(cut || (end[0] == 0 && end[1] == 0 && end[2] == 1 && tavrix::IsFrameCode(end[3])),
+              "a frame that does not end at a start code");
     }
     return length;
   }
@@ -180,7 +201,7 @@ void RunOperation(tavrix::VvfReader& reader, ReaderCheck& check, const std::uint
       for (int i = 0; i < kReadsPerOperation; ++i) check.Prev();
       break;
     case 2:
-      if (reader.SetSeekTarget(position)) check.AtTarget();
+      if (reader.SetSeekTarget(position)) check.AtTarget(position);
       break;
     case 3:
       // Back and forth around the current position.
