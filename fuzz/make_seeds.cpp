@@ -88,11 +88,12 @@ struct RecordingPlan {
   int variant = static_cast<int>(tavrix::FormatVariant::QM_QMT2);
   int pictures = 6;
   int audioChannels = 1;
+  int fullPictures = 1;
 };
 
-// A recording as the block writer lays it out: a full picture and small
-// updates of it, with sound between them, then a start code so that the last
-// frame is complete. A few blocks, so that every run of the reader is short.
+// A recording as the block writer lays it out: full pictures and small
+// updates of them, with sound between them, then a start code so that the
+// last frame is complete. A few blocks, so that every run of the reader is short.
 Bytes MakeRecording(const RecordingPlan& plan) {
   Bytes image;
   const bool bigEndian = tavrix::UsesBigEndianHeaders(static_cast<tavrix::FormatVariant>(plan.variant));
@@ -105,7 +106,7 @@ Bytes MakeRecording(const RecordingPlan& plan) {
   PictureSource pictures(plan.variant);
   for (int i = 0; i < plan.pictures; ++i) {
     blocks.SetHeader({kStartTime + static_cast<std::uint32_t>(i), 0x0F, static_cast<std::uint8_t>(i % 3)});
-    const Bytes picture = pictures.Next(0, i == 0);
+    const Bytes picture = pictures.Next(0, i < plan.fullPictures);
     blocks.Append(picture.data(), picture.size());
     for (int channel = 0; channel < plan.audioChannels; ++channel) {
       const Bytes audio = AudioFrame(channel, 200);
@@ -142,7 +143,8 @@ void WriteReaderSeeds(const std::filesystem::path& root) {
   folder.Write("big-endian", ReaderSettings(false, kQmc, 12), MakeRecording({kQmc, 5, 0}));
   folder.Write("four-sound-channels", ReaderSettings(false, kQmt2, 0), MakeRecording({kQmt2, 1, 4}));
 
-  Bytes damaged = recording;
+  // Three blocks, the middle one failing its check.
+  Bytes damaged = MakeRecording({kQmt2, 3, 1, 2});
   if (damaged.size() >= 2 * tavrix::kVvfBlockSize) damaged[tavrix::kVvfBlockSize + 7] ^= 0xFF;
   folder.Write("damaged-block", ReaderSettings(false, kQmt2, 8), damaged);
 

@@ -91,35 +91,30 @@ void FeedInPieces(StreamCutter& cutter, std::span<const std::uint8_t> stream, Pi
   }
 }
 
-struct Cutters {
-  CheckingSink whole, pieces, afterReset;
-  StreamCutter wholeCutter{whole}, piecesCutter{pieces}, afterResetCutter{afterReset};
-};
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static Cutters cutters;
   if (size < kSettingsSize) return 0;
   std::uint32_t seed;
   std::memcpy(&seed, data, sizeof seed);
   const std::span<const std::uint8_t> stream(data + kSettingsSize, size - kSettingsSize);
-  for (CheckingSink* sink : {&cutters.whole, &cutters.pieces, &cutters.afterReset}) sink->elements.clear();
 
-  cutters.wholeCutter.Reset();
-  cutters.wholeCutter.Feed(stream);
+  CheckingSink whole;
+  StreamCutter(whole).Feed(stream);
 
+  CheckingSink pieces;
+  StreamCutter piecesCutter(pieces);
   PieceSizes sizes(seed);
-  cutters.piecesCutter.Reset();
-  FeedInPieces(cutters.piecesCutter, stream, sizes);
-  Require(cutters.pieces.elements == cutters.whole.elements, "the elements depend on how the stream was split");
+  FeedInPieces(piecesCutter, stream, sizes);
+  Require(pieces.elements == whole.elements, "the elements depend on how the stream was split");
 
   // What a connection left half-received must not reach the next one.
-  cutters.afterResetCutter.Reset();
-  cutters.afterResetCutter.Feed(stream.first(sizes.Next() % (stream.size() + 1)));
-  cutters.afterReset.elements.clear();
-  cutters.afterResetCutter.Reset();
-  FeedInPieces(cutters.afterResetCutter, stream, sizes);
-  Require(cutters.afterReset.elements == cutters.whole.elements, "a Reset left state behind");
+  CheckingSink afterReset;
+  StreamCutter afterResetCutter(afterReset);
+  afterResetCutter.Feed(stream.first(sizes.Next() % (stream.size() + 1)));
+  afterReset.elements.clear();
+  afterResetCutter.Reset();
+  FeedInPieces(afterResetCutter, stream, sizes);
+  Require(afterReset.elements == whole.elements, "a Reset left state behind");
   return 0;
 }

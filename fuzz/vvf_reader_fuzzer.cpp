@@ -226,7 +226,6 @@ void RunOperation(tavrix::VvfReader& reader, ReaderCheck& check, const std::uint
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static MemorySource source;
-  static tavrix::VvfReader reader;
   if (size < kSettingsSize) return 0;
   const std::uint8_t* settings = data;
   const bool isDisk = (settings[0] & 1) != 0;
@@ -236,6 +235,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   source.Fill(data + kSettingsSize, size - kSettingsSize);
   const StreamView view(data + kSettingsSize, size - kSettingsSize, isDisk);
+  // A reader of its own for every input, so that a crash repeats from its input alone.
+  tavrix::VvfReader reader;
   Require(reader.Open(source.path(), isDisk), "the reader cannot open its source");
   Require(reader.Size() == view.size(), "the reader has the wrong size");
   reader.SetFormatVariant(variant);
@@ -257,6 +258,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   check.Drain(true);
   check.Drain(false);
   for (int i = 0; i < kOperations; ++i) RunOperation(reader, check, settings + 1 + 3 * i);
-  reader.Close();
   return 0;
 }
