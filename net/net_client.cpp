@@ -7,27 +7,13 @@
 
 #include "media/frame_limits.h"
 #include "net/control_message.h"
+#include "net/dvr_notice.h"
 #include "net/dynamic_ip_message.h"
+#include "net/login_reply_reader.h"
 #include "platform/tick_clock.h"
 
 namespace tavrix {
 namespace {
-
-// The longest login reply the client reads: header and the refusal reason.
-constexpr std::size_t kLoginReplySize = 16;
-
-const char* LoginRefusalText(std::uint16_t reason) {
-  switch (reason) {
-    case 1:
-      return "Too many client.";
-    case 2:
-      return "Incorrect password.";
-    case 3:
-      return "Bad network";
-    default:
-      return "Unkown error.";
-  }
-}
 
 std::chrono::steady_clock::time_point DeadlineAfter(std::uint32_t milliseconds) {
   return std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
@@ -241,28 +227,15 @@ NetClient::StepResult NetClient::Login() {
   }
   // Pending replies do not extend the time limit: it counts from the request.
   const auto deadline = DeadlineAfter(timeout());
+  LoginReplyReader reader;
   for (;;) {
-    std::uint8_t reply[kLoginReplySize] = {};
-    // Four bytes tell a reply that is no control message; the rest is not
-    // waited for then.
-    SocketWait wait = dvrSocket_.ReceiveExactly({reply, 4}, deadline, stopEvent());
-    if (wait == SocketWait::kReady && !IsControlStart(reply)) {
-      SetError("LOGIN ERROR");
-      return StepResult::kFailed;
-    }
-    if (wait == SocketWait::kReady) wait = dvrSocket_.ReceiveExactly({reply + 4, 4}, deadline, stopEvent());
-    std::size_t total = 0;
-    if (wait == SocketWait::kReady) {
-      total = std::clamp<std::size_t>(ReadHexField(reply + 4), dvr::kHeaderSize, 0xFFFF);
-      wait = dvrSocket_.ReceiveExactly({reply + 8, std::min(total, kLoginReplySize) - 8}, deadline, stopEvent());
-    }
-    // A longer reply than the client reads is consumed to its end, so that
-    // the stream after it starts on a message boundary.
-    for (std::size_t left = total > kLoginReplySize ? total - kLoginReplySize : 0;
-         left != 0 && wait == SocketWait::kReady;) {
-      const std::size_t chunk = std::min(left, kMaxFrameBytes);
-      wait = dvrSocket_.ReceiveExactly({receiveBuffer_.get(), chunk}, deadline, stopEvent());
-      left -= chunk;
+    SocketWait wait = SocketWait::kReady;
+    LoginReplyReader::Result result = LoginReplyReader::Result::kIncomplete;
+    while (result == LoginReplyReader::Result::kIncomplete) {
+      const std::size_t wanted = std::min(reader.Wanted(), kMaxFrameBytes);
+      wait = dvrSocket_.ReceiveExactly({receiveBuffer_.get(), wanted}, deadline, stopEvent());
+      if (wait != SocketWait::kReady) break;
+      result = reader.Take({receiveBuffer_.get(), wanted});
     }
     if (wait == SocketWait::kStopped) return StepResult::kStopped;
     if (wait == SocketWait::kTimedOut) {
@@ -273,14 +246,13 @@ NetClient::StepResult NetClient::Login() {
       SetError("LOGIN ERROR");
       return StepResult::kFailed;
     }
-    switch (ReadHexField(reply + 8)) {
-      case dvr::kLoginPending:
+    switch (result) {
+      case LoginReplyReader::Result::kPending:
         continue;
-      case dvr::kLoginAccepted:
+      case LoginReplyReader::Result::kAccepted:
         return StepResult::kDone;
-      case dvr::kLoginRefused:
-      case dvr::kLoginRefusedOther:
-        SetError(LoginRefusalText(total >= kLoginReplySize ? ReadHexField(reply + 12) : 0));
+      case LoginReplyReader::Result::kRefused:
+        SetError(reader.RefusalText());
         return StepResult::kFailed;
       default:
         SetError("LOGIN ERROR");
@@ -323,32 +295,21 @@ void NetClient::OnVideoFrame(const FrameRecord& frame) { videoQueue_.Push(frame)
 void NetClient::OnAudioBlock(const FrameRecord& block) { audioQueue_.Push(block); }
 
 void NetClient::OnControlMessage(std::span<const std::uint8_t> message) {
-  // Fields are read only as far as the message declared and delivered them.
-  if (message.size() < dvr::kHeaderSize) return;
-  const std::uint8_t* bytes = message.data();
-  switch (ReadHexField(bytes + 8)) {
-    case dvr::kStatusWord:
-      if (message.size() < 16) return;
-      {
-        std::lock_guard lock(infoMutex_);
-        statusWords_[4] = ReadHexField(bytes + 12);
-      }
-      Post(NetNotification::kStatus);
-      break;
-    case dvr::kStatusReport:
-      if (message.size() < 32) return;
-      {
-        std::lock_guard lock(infoMutex_);
-        for (int i = 0; i < 5; ++i) statusWords_[i] = ReadHexField(bytes + 12 + 4 * i);
-      }
-      Post(NetNotification::kStatus);
-      break;
-    case dvr::kServerClosed:
-      Post(NetNotification::kServerClosed);
-      break;
-    default:
-      break;
+  const DvrNotice notice = ReadDvrNotice(message);
+  if (notice.kind == DvrNotice::Kind::kServerClosed) {
+    Post(NetNotification::kServerClosed);
+    return;
   }
+  if (notice.kind == DvrNotice::Kind::kNone) return;
+  {
+    std::lock_guard lock(infoMutex_);
+    if (notice.kind == DvrNotice::Kind::kStatusReport) {
+      statusWords_ = notice.words;
+    } else {
+      statusWords_[4] = notice.words[4];
+    }
+  }
+  Post(NetNotification::kStatus);
 }
 
 }  // namespace tavrix

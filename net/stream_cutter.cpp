@@ -31,6 +31,7 @@ void StreamCutter::Reset() {
   const std::uint8_t videoStart[4] = {0x00, 0x00, 0x01, kVideoUpdate};
   std::memcpy(video_.payload(), videoStart, 4);
   videoLen_ = 4;
+  videoEndStored_ = false;
   audioLen_ = 0;
   audioSkip_ = 0;
   std::memcpy(control_, dvr::kStartCode, 4);
@@ -78,6 +79,9 @@ void StreamCutter::Store(std::uint8_t c) {
 
 void StreamCutter::OnStartCode(std::uint8_t code) {
   if (audioLen_ != 0) PushAudio();
+  // A frame ends at the first picture or audio start code that is stored in
+  // it; one that interrupts a control message was stored there instead.
+  if (mode_ == Mode::kVideo && (code == kVideoUpdate || code == kVideoFull || code == kAudio)) videoEndStored_ = true;
   if (code == kVideoUpdate || code == kVideoFull) {
     if (videoLen_ > 4) PushVideo();
     returnMode_ = mode_;
@@ -102,7 +106,8 @@ void StreamCutter::OnStartCode(std::uint8_t code) {
 void StreamCutter::PushVideo() {
   // The last four bytes are the start code that ends the frame; a frame cut
   // short by its buffer loses its last four stored bytes instead.
-  videoLen_ -= kStartCodeSize;
+  if (videoEndStored_) videoLen_ -= kStartCodeSize;
+  videoEndStored_ = false;
   // Live frames carry a fixed date; the DVR sends none.
   video_.time.year = 2008;
   video_.time.month = 1;

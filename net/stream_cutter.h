@@ -47,6 +47,7 @@ class StreamCutter {
   Mode returnMode_ = Mode::kSkip;
   FrameRecord video_{FrameRecord::kMaxCapacity, FrameRecord::kTransfer};
   std::int32_t videoLen_ = 4;
+  bool videoEndStored_ = false;  // the start code that ended the frame is in it
   FrameRecord audio_{kAudioCapacity, FrameRecord::kTransfer};
   std::int32_t audioLen_ = 0;
   int audioSkip_ = 0;

@@ -7,3 +7,5 @@ bash scripts/check-layers.sh
 bash scripts/build.sh build
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 ctest --test-dir build --output-on-failure -j "$(nproc)"
+# Every fuzz target over its seeds and a few thousand more inputs.
+bash scripts/fuzz.sh --smoke

@@ -97,8 +97,7 @@ bool VvfReader::Open(const std::string& path, bool isDisk) {
   size_ = size;
   position_ = 0;
   lastBackward_ = false;
-  ResetGathering();
-  window_ = 0xFFFFFFFF;
+  RestartScan();
   info_ = FrameInfo{};
   return true;
 }
@@ -128,7 +127,9 @@ void VvfReader::SetTimeBias(std::int32_t biasSeconds) {
 void VvfReader::SetBlockObserver(BlockObserver observer) { blockObserver_ = std::move(observer); }
 
 void VvfReader::Seek(std::uint64_t position) {
-  if (position < size_) position_ = position;
+  if (position >= size_) return;
+  position_ = position;
+  RestartScan();
 }
 
 bool VvfReader::SetSeekTarget(std::uint64_t position) {
@@ -145,6 +146,13 @@ bool VvfReader::GetBlockTime(CalendarTime& out) const {
   }
   out = time;
   return true;
+}
+
+void VvfReader::RestartScan() {
+  // Bytes scanned elsewhere, or in the other direction, are no neighbours of
+  // the bytes scanned next and never complete a start code with them.
+  ResetGathering();
+  window_ = 0xFFFFFFFF;
 }
 
 void VvfReader::ResetGathering() {
@@ -243,7 +251,7 @@ VvfReader::ForwardResult VvfReader::ReadForward(std::uint8_t* buffer) {
   if (fd_ < 0) return {};
   if (lastBackward_) {
     lastBackward_ = false;
-    ResetGathering();
+    RestartScan();
   }
   std::uint64_t start = BlockStart(position_);
   if (!EnterBlockForward(start)) return {};
@@ -291,7 +299,7 @@ std::uint32_t VvfReader::ReadPrev(std::uint8_t* buffer) {
   if (fd_ < 0) return 0;
   if (!lastBackward_) {
     lastBackward_ = true;
-    ResetGathering();
+    RestartScan();
   }
   if (position_ == 0) return 0;
   --position_;
@@ -364,7 +372,7 @@ std::uint32_t VvfReader::DeliverBackward(std::uint8_t* buffer) {
 
 std::uint32_t VvfReader::ReadAtTarget(std::uint8_t* buffer) {
   lastBackward_ = false;
-  ResetGathering();
+  RestartScan();
   if (size_ == 0 || seekTarget_ >= size_ - 1) return 0;
   position_ = BlockStart(seekTarget_);
   for (;;) {

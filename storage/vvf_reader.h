@@ -50,7 +50,8 @@ class VvfReader {
 
   std::uint64_t Size() const { return size_; }
   std::uint64_t Position() const { return position_; }
-  // Moves the scan position; ignored at or beyond the end of the source.
+  // Moves the scan position, from which the next call scans afresh; ignored
+  // at or beyond the end of the source.
   void Seek(std::uint64_t position);
   // The target of the next ReadAtTarget; false (target kept) when the source
   // is empty or the position lies at or beyond its end.
@@ -88,6 +89,8 @@ class VvfReader {
   };
 
   BlockRead ReadBlock(std::uint64_t offset);
+  // Forgets the frame being gathered and the bytes last scanned.
+  void RestartScan();
   void ResetGathering();
   // Reads the block at start for a forward scan; false ends the call.
   bool EnterBlockForward(std::uint64_t start);

@@ -41,6 +41,9 @@ class Recording {
  public:
   void Video(int channel, bool full, std::size_t payload) { starts_.push_back(builder_.AddVideo(channel, full, payload)); }
   void Audio(int channel, std::size_t samples) { starts_.push_back(builder_.AddAudio(channel, samples)); }
+  void VideoBytes(int channel, bool full, const std::vector<std::uint8_t>& payload, int quantiser) {
+    starts_.push_back(builder_.AddVideoBytes(channel, full, payload, quantiser));
+  }
   VvfStreamBuilder& builder() { return builder_; }
   const std::vector<std::uint8_t>& stream() const { return builder_.stream(); }
 
@@ -199,6 +202,48 @@ TEST_F(ReaderTest, DirectionChangesReturnTheNeighbouringFrame) {
   const int order[] = {0, 1, 2, 1, 0, 1, 2, 1};
   ASSERT_EQ(seen.size(), std::size(order));
   for (std::size_t i = 0; i < seen.size(); ++i) EXPECT_EQ(seen[i], expected[order[i]]) << "read " << i;
+}
+
+// Bytes scanned before a seek or a change of direction are no neighbours of
+// the bytes scanned after it: they never complete a start code together.
+TEST_F(ReaderTest, SeeksAndDirectionChangesScanAfresh) {
+  {
+    SCOPED_TRACE("a seek after the end of the source");
+    Recording recording;
+    std::vector<std::uint8_t> payload(200, 0x22);
+    payload[100] = kFullPictureCode;
+    recording.VideoBytes(0, true, payload, 3);
+    const std::size_t codeByte = recording.stream().size() - 100;
+    recording.Video(1, false, 300);
+    recording.Terminate();
+    // The source ends 00 00 01, and a scan that reached the end keeps them.
+    const std::size_t ending = recording.stream().size() + 3;
+    recording.builder().AddFiller((kVvfPayloadSize - ending % kVvfPayloadSize) % kVvfPayloadSize);
+    recording.builder().AddRaw({0x00, 0x00, 0x01});
+    const auto expected = recording.Expected();
+    OpenImage(MakeVvfImage(recording.stream()));
+
+    EXPECT_EQ(ReadAllForward(), expected);
+    reader_.Seek(StreamToFileOffset(codeByte));
+    EXPECT_EQ(Delivered(reader_.ReadNext(buffer_.get())), expected[1]);
+  }
+  {
+    SCOPED_TRACE("forwards after backwards");
+    Recording recording;
+    // Header byte 01 (channel 1, quantiser 0) and then F8: after the start
+    // code that a backward scan has just met, no start code.
+    recording.VideoBytes(1, true, {0xF8, 0x33, 0x33, 0x33}, 0);
+    recording.Video(2, false, 400);
+    recording.Video(3, false, 400);
+    recording.Terminate();
+    const auto expected = recording.Expected();
+    OpenImage(MakeVvfImage(recording.stream()));
+
+    EXPECT_EQ(Delivered(reader_.ReadNext(buffer_.get())), expected[0]);
+    EXPECT_EQ(Delivered(reader_.ReadNext(buffer_.get())), expected[1]);
+    EXPECT_EQ(Delivered(reader_.ReadPrev(buffer_.get())), expected[0]);
+    EXPECT_EQ(Delivered(reader_.ReadNext(buffer_.get())), expected[1]);
+  }
 }
 
 TEST_F(ReaderTest, PartialFinalBlockIsNeverRead) {
