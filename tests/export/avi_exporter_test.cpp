@@ -1,18 +1,18 @@
 #include "export/avi_exporter.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <cmath>
 
 #include "tests/export/ffprobe.h"
 #include "tests/export/scratch.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/vvf_fixture.h"
 
 namespace tavrix {
 namespace {
 
+using testing::FileSizeLimit;
 using testing::TempDirectory;
 
 constexpr int kWidth = 640;
@@ -251,27 +251,6 @@ TEST(AviExporter, OpenWhileReadyFinishesThePreviousFile) {
   exporter.Close();
   EXPECT_FALSE(test::FileExists(dir.File("second.avi")));
 }
-
-// Limits the size of files this process may write, as a full disk would,
-// and lets writes past it fail instead of killing the process.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &saved_);
-    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limited = saved_;
-    limited.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limited);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &saved_);
-    std::signal(SIGXFSZ, previousHandler_);
-  }
-
- private:
-  rlimit saved_{};
-  void (*previousHandler_)(int) = nullptr;
-};
 
 TEST(AviExporter, FullDiskFailsClearlyAndKeepsTheEarlierFile) {
   TempDirectory dir;
