@@ -274,6 +274,21 @@ TEST(AviExporter, FullDiskFailsClearlyAndKeepsTheEarlierFile) {
   EXPECT_EQ(dir.Entries(), std::vector<std::string>{"full.avi"});
 }
 
+TEST(AviExporter, AbandonedExportLeavesTheEarlierFile) {
+  TempDirectory dir;
+  const std::string path = dir.File("abandoned.avi");
+  test::WriteFile(path, "an earlier export");
+  AviExporter exporter;
+  ASSERT_EQ(exporter.Open(path, 24, 64, 48, nullptr, 12), kExportOk);
+  const auto picture = test::MovingPicture(64, 48, 0);
+  ASSERT_TRUE(exporter.WriteVideo(picture.data(), true));
+  exporter.Abandon();
+  EXPECT_EQ(exporter.state(), AviExporter::kIdle);
+  EXPECT_FALSE(exporter.WriteVideo(picture.data(), true));
+  EXPECT_EQ(test::ReadFile(path), "an earlier export");
+  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"abandoned.avi"});
+}
+
 TEST(AviExporter, SuccessfulExportReplacesAnEarlierFile) {
   TempDirectory dir;
   const std::string path = dir.File("again.avi");
