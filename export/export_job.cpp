@@ -42,7 +42,8 @@ std::string OptionsProblem(const ExportJobOptions& options) {
   if (options.audioChannel < 0 || options.audioChannel >= kChannels) return "the audio channel must be 0 to 3";
   const FrameBound& from = options.from;
   const FrameBound& to = options.to;
-  if ((from.time && to.time && TimeBefore(*to.time, *from.time)) || (from.offset && to.offset && *to.offset < *from.offset)) {
+  if ((from.time && to.time && TimeBefore(*to.time, *from.time)) ||
+      (from.offset && to.offset && *to.offset < *from.offset)) {
     return "the end of the span is before its start";
   }
   return {};
@@ -57,11 +58,14 @@ class ExportPass {
       : options_(options), progress_(progress), progressInterval_(progressInterval) {}
 
   ExportJobResult Run(const CancelToken& cancel) {
-    if (const std::string problem = OptionsProblem(options_); !problem.empty()) return Fail(ExportOutcome::kInvalidOptions, problem);
+    if (const std::string problem = OptionsProblem(options_); !problem.empty()) {
+      return Fail(ExportOutcome::kInvalidOptions, problem);
+    }
     reader_.SetFormatVariant(kVariant);
     if (!reader_.Open(options_.source, options_.disk)) return Fail(ExportOutcome::kSourceFailed, reader_.LastError());
     if (SameFile(options_.source, options_.out)) {
-      return Fail(ExportOutcome::kInvalidOptions, options_.out + " is the recording itself; choose another output file");
+      return Fail(ExportOutcome::kInvalidOptions,
+                  options_.out + " is the recording itself; choose another output file");
     }
     decoder_.SelectFormat(static_cast<int>(kVariant));
     exporter_.SetFormats(kVariant, AudioFormat::QM_ALAW, kChannels, kAudioRate);
@@ -76,8 +80,8 @@ class ExportPass {
       const FrameInfo& info = reader_.frameInfo();
       // Every frame is tested: a DVR disk that wrapped around holds its times out of order.
       const bool inSpan = WithinBounds(options_.from, options_.to, reader_.FrameOffset(), info.time);
-      const bool handled = info.audio ? HandleAudio(frame.get(), length, info, inSpan)
-                                      : HandleVideo(frame.get(), length, info, inSpan);
+      const bool handled =
+          info.audio ? HandleAudio(frame.get(), length, info, inSpan) : HandleVideo(frame.get(), length, info, inSpan);
       if (!handled) return Fail(ExportOutcome::kOutputFailed, exporter_.LastError());
       ReportProgress(reader_.Position());
     }
@@ -127,12 +131,11 @@ class ExportPass {
     }
     // Encoding runs beside the reading and composing of the next frames.
     const auto slotBytes = std::max(static_cast<std::size_t>(exporter_.imageSize()), kMaxFrameBytes);
-    writer_.emplace(slotBytes, kQueuedItems,
-                    [this](FrameWriterThread::Kind kind, const std::uint8_t* bytes, std::size_t length) {
-                      return kind == FrameWriterThread::Kind::kPicture
-                                 ? exporter_.WriteVideo(bytes, true)
-                                 : exporter_.WriteAudio(bytes, static_cast<int>(length));
-                    });
+    writer_.emplace(
+        slotBytes, kQueuedItems, [this](FrameWriterThread::Kind kind, const std::uint8_t* bytes, std::size_t length) {
+          return kind == FrameWriterThread::Kind::kPicture ? exporter_.WriteVideo(bytes, true)
+                                                           : exporter_.WriteAudio(bytes, static_cast<int>(length));
+        });
     const int page = options_.layout == 1 ? std::countr_zero(options_.channels) : 0;
     composer_.emplace(width, height, kChannels, options_.layout, page, [this](const std::uint8_t* composed) {
       const auto bytes = static_cast<std::size_t>(exporter_.imageSize());
@@ -159,7 +162,9 @@ class ExportPass {
     }
     composer_->Flush();
     if (!writer_->Finish()) writeFailed_ = true;
-    if (writeFailed_ || exporter_.Close() != kExportOk) return Fail(ExportOutcome::kOutputFailed, exporter_.LastError());
+    if (writeFailed_ || exporter_.Close() != kExportOk) {
+      return Fail(ExportOutcome::kOutputFailed, exporter_.LastError());
+    }
     result_.outcome = ExportOutcome::kDone;
     result_.frames = exporter_.videoIndex();
     result_.audioSamples = exporter_.audioPosition();

@@ -16,7 +16,7 @@ struct ExportJobOptions {
 
   std::string source;  // a VVF file, or with `disk` a DVR disk or its image
   bool disk = false;
-  std::string out;  // the container follows the name: .avi, .mp4 or .mkv
+  std::string out;                // the container follows the name: .avi, .mp4 or .mkv
   std::uint32_t channels = 0x0F;  // bit n: channel n, captioned CH<n+1>
   int layout = 4;                 // 4 tiles, or 1: the one chosen channel fills the frame
   EncoderSettings encoder;

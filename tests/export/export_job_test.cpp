@@ -224,20 +224,18 @@ TEST(ExportJob, ImpossibleChoicesFailWithOneLineAndNoFile) {
   add("no channel", ExportOutcome::kInvalidOptions, "choose channels from 1 to 4", [](O& o) { o.channels = 0; });
   add("channel 5", ExportOutcome::kInvalidOptions, "choose channels from 1 to 4", [](O& o) { o.channels = 0x10; });
   add("layout 2", ExportOutcome::kInvalidOptions, "the layout shows 1 or 4 channels", [](O& o) { o.layout = 2; });
-  add("layout 1 of two", ExportOutcome::kInvalidOptions, "a layout of 1 shows exactly one channel",
-      [](O& o) {
-        o.layout = 1;
-        o.channels = 0x03;
-      });
+  add("layout 1 of two", ExportOutcome::kInvalidOptions, "a layout of 1 shows exactly one channel", [](O& o) {
+    o.layout = 1;
+    o.channels = 0x03;
+  });
   add("audio channel 4", ExportOutcome::kInvalidOptions, "the audio channel must be 0 to 3",
       [](O& o) { o.audioChannel = 4; });
-  add("span backwards", ExportOutcome::kInvalidOptions, "the end of the span is before its start",
-      [](O& o) {
-        o.from.offset = 9000;
-        o.to.offset = 100;
-      });
-  add("over its source", ExportOutcome::kInvalidOptions, source + " is the recording itself; choose another output file",
-      [&](O& o) { o.out = source; });
+  add("span backwards", ExportOutcome::kInvalidOptions, "the end of the span is before its start", [](O& o) {
+    o.from.offset = 9000;
+    o.to.offset = 100;
+  });
+  add("over its source", ExportOutcome::kInvalidOptions,
+      source + " is the recording itself; choose another output file", [&](O& o) { o.out = source; });
   add("missing source", ExportOutcome::kSourceFailed, dir.File("none.vvf"),
       [&](O& o) { o.source = dir.File("none.vvf"); });
   add("disk read as a file", ExportOutcome::kNoRecording, diskImage + ": no VVF blocks found",
