@@ -27,6 +27,7 @@ class PictureSink {
  public:
   PictureSink(std::filesystem::path directory, int channel, bool png)
       : directory_(std::move(directory)), channel_(channel), png_(png) {}
+
   bool Write(const DecodedPicture& picture) {
     if (!png_ && count_ > 0 && (picture.width() != width_ || picture.height() != height_)) {
       error_ = "the picture size changed from " + Size(width_, height_) + " to " +
