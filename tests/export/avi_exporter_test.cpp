@@ -1,8 +1,12 @@
 #include "export/avi_exporter.h"
 
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
+#include <stdexcept>
 
 #include "tests/export/ffprobe.h"
 #include "tests/export/scratch.h"
@@ -116,6 +120,48 @@ INSTANTIATE_TEST_SUITE_P(
       }
       return name;
     });
+
+// A picture buffer that ends right before a page the process may not read.
+class GuardedPicture {
+ public:
+  explicit GuardedPicture(const std::vector<std::uint8_t>& picture) {
+    const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    const std::size_t pages = (picture.size() + page - 1) / page;
+    length_ = (pages + 1) * page;
+    base_ = static_cast<std::uint8_t*>(
+        mmap(nullptr, length_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    if (base_ == MAP_FAILED) throw std::runtime_error("mmap failed");
+    mprotect(base_ + pages * page, page, PROT_NONE);
+    data_ = base_ + pages * page - picture.size();
+    std::copy(picture.begin(), picture.end(), data_);
+  }
+  GuardedPicture(const GuardedPicture&) = delete;
+  GuardedPicture& operator=(const GuardedPicture&) = delete;
+  ~GuardedPicture() { munmap(base_, length_); }
+
+  const std::uint8_t* data() const { return data_; }
+
+ private:
+  std::uint8_t* base_ = nullptr;
+  std::size_t length_ = 0;
+  std::uint8_t* data_ = nullptr;
+};
+
+// Every encoder reads the caller's picture within its bounds, even where its
+// conversion works on wide blocks of bytes.
+TEST(AviExporter, PictureIsReadOnlyWithinItsBytes) {
+  for (const VideoCodec codec : AllVideoCodecs()) {
+    if (!IsEncoderAvailable(codec)) continue;
+    SCOPED_TRACE(VideoCodecName(codec));
+    TempDirectory dir;
+    AviExporter exporter;
+    exporter.SetEncoder({codec, 75});
+    ASSERT_EQ(exporter.Open(dir.File("guarded.avi"), 24, kWidth, kHeight, nullptr, kRate), kExportOk);
+    const GuardedPicture picture(test::MovingPicture(kWidth, kHeight, 0));
+    EXPECT_TRUE(exporter.WriteVideo(picture.data(), true)) << exporter.LastError();
+    EXPECT_EQ(exporter.Close(), kExportOk) << exporter.LastError();
+  }
+}
 
 TEST(AviExporter, SoundIsStoredAsALawWithFormatTagSix) {
   TempDirectory dir;
