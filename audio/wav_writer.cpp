@@ -1,11 +1,6 @@
 #include "audio/wav_writer.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <array>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 
 namespace tavrix {
@@ -44,77 +39,39 @@ std::array<std::uint8_t, kHeaderSize> MakeHeader(const WaveFormat& format, std::
 
 }  // namespace
 
-WavWriter::~WavWriter() { Discard(); }
-
 bool WavWriter::Open(const std::string& path, const WaveFormat& format) {
-  Discard();
   error_.clear();
-  path_ = path;
-  partPath_ = path + ".part";
   dataBytes_ = 0;
   format_ = format;
-  fd_ = ::open(partPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd_ < 0) return Fail("cannot create " + partPath_, errno);
+  if (!file_.Open(path)) return Fail();
   const auto header = MakeHeader(format, 0);
-  return WriteAll(header.data(), header.size());
+  return file_.Write(header.data(), header.size()) || Fail();
 }
 
 bool WavWriter::Append(std::span<const std::uint8_t> pcm) {
-  if (fd_ < 0) return false;
+  if (!file_.IsOpen()) return false;
   if (dataBytes_ + pcm.size() > kMaxDataBytes) {
-    Discard();
-    error_ = "cannot write " + path_ + ": the sound is too long for a WAV file";
+    file_.Abandon();
+    error_ = "cannot write " + file_.target() + ": the sound is too long for a WAV file";
     return false;
   }
-  if (!WriteAll(pcm.data(), pcm.size())) return false;
+  if (!file_.Write(pcm.data(), pcm.size())) return Fail();
   dataBytes_ += pcm.size();
   return true;
 }
 
 bool WavWriter::Finish() {
-  if (fd_ < 0) return false;
+  if (!file_.IsOpen()) return false;
   // A data chunk of odd length is followed by one pad byte.
-  if (dataBytes_ % 2 != 0) {
-    const std::uint8_t pad = 0;
-    if (!WriteAll(&pad, 1)) return false;
-  }
+  const std::uint8_t pad = 0;
+  if (dataBytes_ % 2 != 0 && !file_.Write(&pad, 1)) return Fail();
   const auto header = MakeHeader(format_, static_cast<std::uint32_t>(dataBytes_));
-  if (::pwrite(fd_, header.data(), header.size(), 0) != static_cast<ssize_t>(header.size())) {
-    return Fail("cannot write " + partPath_, errno);
-  }
-  if (::fsync(fd_) != 0) return Fail("cannot write " + partPath_, errno);
-  if (std::rename(partPath_.c_str(), path_.c_str()) != 0) {
-    return Fail("cannot rename " + partPath_ + " to " + path_, errno);
-  }
-  ::close(fd_);  // after fsync nothing is left for close to report
-  fd_ = -1;
-  return true;
+  return (file_.WriteAt(0, header.data(), header.size()) && file_.Commit()) || Fail();
 }
 
-bool WavWriter::WriteAll(const std::uint8_t* bytes, std::size_t length) {
-  while (length > 0) {
-    const ssize_t done = ::write(fd_, bytes, length);
-    if (done < 0) {
-      if (errno == EINTR) continue;
-      return Fail("cannot write " + partPath_, errno);
-    }
-    bytes += done;
-    length -= static_cast<std::size_t>(done);
-  }
-  return true;
-}
-
-bool WavWriter::Fail(const std::string& what, int error) {
-  error_ = what + ": " + std::strerror(error);
-  Discard();
+bool WavWriter::Fail() {
+  error_ = file_.error();
   return false;
-}
-
-void WavWriter::Discard() {
-  if (fd_ < 0) return;
-  ::close(fd_);
-  fd_ = -1;
-  ::unlink(partPath_.c_str());
 }
 
 }  // namespace tavrix

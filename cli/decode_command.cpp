@@ -13,6 +13,7 @@
 #include "codec/channel_decoder.h"
 #include "media/format_variant.h"
 #include "picture/colour_conversion.h"
+#include "platform/atomic_file.h"
 #include "storage/vvf_forward_scan.h"
 #include "storage/vvf_reader.h"
 
@@ -26,11 +27,6 @@ class PictureSink {
  public:
   PictureSink(std::filesystem::path directory, int channel, bool png)
       : directory_(std::move(directory)), channel_(channel), png_(png) {}
-  PictureSink(const PictureSink&) = delete;
-  PictureSink& operator=(const PictureSink&) = delete;
-  ~PictureSink() {
-    if (yuv_ != nullptr) std::fclose(yuv_);
-  }
 
   bool Write(const DecodedPicture& picture) {
     if (!png_ && count_ > 0 && (picture.width() != width_ || picture.height() != height_)) {
@@ -45,13 +41,13 @@ class PictureSink {
     return written;
   }
 
-  // Closes the raw file; false when its last bytes could not be written.
+  // Puts the raw file in place; false when it could not be completed. A
+  // sink destroyed without it leaves an earlier raw file as it was.
   bool Finish() {
-    if (yuv_ == nullptr) return true;
-    const bool closed = std::fclose(yuv_) == 0;
-    yuv_ = nullptr;
-    if (!closed) error_ = "writing " + YuvPath().string() + " failed";
-    return closed;
+    if (!yuv_.IsOpen()) return true;
+    if (yuv_.Commit()) return true;
+    error_ = yuv_.error();
+    return false;
   }
 
   std::uint64_t count() const { return count_; }
@@ -78,16 +74,11 @@ class PictureSink {
   }
 
   bool WriteYuv(const DecodedPicture& picture) {
-    if (yuv_ == nullptr) {
-      yuv_ = std::fopen(YuvPath().c_str(), "wb");
-      if (yuv_ == nullptr) {
-        error_ = "cannot create " + YuvPath().string();
-        return false;
-      }
+    if ((count_ == 0 && !yuv_.Open(YuvPath().string())) || !yuv_.Write(picture.data(), picture.size())) {
+      error_ = yuv_.error();
+      return false;
     }
-    if (std::fwrite(picture.data(), 1, picture.size(), yuv_) == picture.size()) return true;
-    error_ = "writing " + YuvPath().string() + " failed";
-    return false;
+    return true;
   }
 
   std::filesystem::path directory_;
@@ -95,7 +86,7 @@ class PictureSink {
   bool png_;
   PngWriter pngWriter_;
   std::vector<std::uint8_t> bgr_;
-  std::FILE* yuv_ = nullptr;
+  AtomicFile yuv_;
   std::uint64_t count_ = 0;
   std::uint32_t width_ = 0;
   std::uint32_t height_ = 0;

@@ -7,13 +7,13 @@
 #include "cli/arguments.h"
 #include "cli/frame_bound.h"
 #include "cli/progress_bar.h"
-#include "cli/recording_export.h"
+#include "export/export_job.h"
 #include "export/ffmpeg_log.h"
 
 namespace tavrix::cli {
 namespace {
 
-constexpr int kChannels = RecordingExportOptions::kRecorderChannels;
+constexpr int kChannels = ExportJobOptions::kRecorderChannels;
 
 std::uint32_t ParseChannels(const std::string& text) {
   if (text == "all") return (1u << kChannels) - 1;
@@ -31,21 +31,20 @@ std::uint32_t ParseChannels(const std::string& text) {
   return mask;
 }
 
-RecordingExportOptions ParseOptions(const std::vector<std::string>& words) {
+ExportJobOptions ParseOptions(const std::vector<std::string>& words) {
   const Arguments args(words, {"out", "channels", "layout", "from", "to", "codec", "quality", "audio-channel"},
                        {"disk"});
-  RecordingExportOptions options;
+  ExportJobOptions options;
   options.source = args.RequirePositional(0, "source recording");
   args.ExpectPositionalCount(1);
   options.disk = args.Flag("disk");
   options.out = args.Require("out");
   options.channels = ParseChannels(args.Value("channels").value_or("all"));
   const int selected = std::popcount(options.channels);
-  options.split = static_cast<int>(args.Integer("layout", selected == 1 ? 1 : 4, 1, 4));
-  if (options.split != 1 && options.split != 4) throw UsageError("--layout must be 1 or 4");
-  if (options.split == 1) {
-    if (selected != 1) throw UsageError("--layout 1 shows one channel: choose it with --channels N");
-    options.page = std::countr_zero(options.channels);
+  options.layout = static_cast<int>(args.Integer("layout", selected == 1 ? 1 : 4, 1, 4));
+  if (options.layout != 1 && options.layout != 4) throw UsageError("--layout must be 1 or 4");
+  if (options.layout == 1 && selected != 1) {
+    throw UsageError("--layout 1 shows one channel: choose it with --channels N");
   }
   if (const auto from = args.Value("from")) options.from = ParseFrameBound("from", *from);
   if (const auto to = args.Value("to")) options.to = ParseFrameBound("to", *to);
@@ -71,16 +70,20 @@ RecordingExportOptions ParseOptions(const std::vector<std::string>& words) {
 // tavrix export <source> [--disk] --out FILE [--channels all|1,3] [--layout 1|4]
 //               [--from T] [--to T] [--codec C] [--quality Q] [--audio-channel N]
 int RunExport(const std::vector<std::string>& words) {
-  const RecordingExportOptions options = ParseOptions(words);
+  ExportJob job(ParseOptions(words));
+  const ExportJobOptions& options = job.options();
   QuietFfmpegLogging();
   ProgressBar bar(stderr, "frames");
-  const RecordingExportResult result =
-      RecordingExport::Run(options, [&bar](std::uint64_t done, std::uint64_t total, int frames) {
-        bar.Update(total == 0 ? 1.0 : static_cast<double>(done) / total, frames);
-      });
+  job.SetProgressCallback([&bar](const ExportProgress& progress) {
+    bar.Update(progress.bytesTotal == 0 ? 1.0 : static_cast<double>(progress.bytesRead) / progress.bytesTotal,
+               progress.framesWritten);
+  });
+  const ExportJobResult result = job.Run();
   bar.Finish();
-  if (!result.ok) {
-    std::fprintf(stderr, "tavrix export: %s\n", result.error.c_str());
+  if (!result.ok()) {
+    const bool diskHint = result.outcome == ExportOutcome::kNoRecording && !options.disk;
+    std::fprintf(stderr, "tavrix export: %s%s\n", result.error.c_str(),
+                 diskHint ? " (a DVR disk or disk image needs --disk)" : "");
     return 1;
   }
   std::printf("%s: %d frames (%.1f s at %d frames per second, %s), %lld audio samples\n", options.out.c_str(),

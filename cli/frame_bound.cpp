@@ -1,7 +1,6 @@
 #include "cli/frame_bound.h"
 
 #include <cstdio>
-#include <tuple>
 
 #include "cli/arguments.h"
 
@@ -46,19 +45,6 @@ FrameBound ParseFrameBound(const std::string& option, const std::string& text) {
   bound.time = ParseTime(text);
   if (!bound.time) throw UsageError("--" + option + " must be a byte offset or a time like \"2009-12-29 02:40:00\"");
   return bound;
-}
-
-bool TimeBefore(const CalendarTime& a, const CalendarTime& b) {
-  return std::tie(a.year, a.month, a.day, a.hour, a.minute, a.second) <
-         std::tie(b.year, b.month, b.day, b.hour, b.minute, b.second);
-}
-
-bool WithinBounds(const FrameBound& from, const FrameBound& to, std::uint64_t offset, const CalendarTime& time) {
-  if (from.offset && offset < *from.offset) return false;
-  if (to.offset && offset > *to.offset) return false;
-  if (from.time && TimeBefore(time, *from.time)) return false;
-  if (to.time && TimeBefore(*to.time, time)) return false;
-  return true;
 }
 
 }  // namespace tavrix::cli

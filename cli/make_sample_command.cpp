@@ -1,7 +1,5 @@
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <numbers>
 #include <string>
@@ -13,6 +11,7 @@
 #include "codec/test_picture.h"
 #include "codec/video_encoder.h"
 #include "media/format_variant.h"
+#include "platform/atomic_file.h"
 #include "storage/vvf_block.h"
 #include "storage/vvf_block_writer.h"
 
@@ -61,12 +60,12 @@ void BreakStartCodes(std::uint8_t* bytes, std::size_t length) {
 
 class SampleWriter {
  public:
-  SampleWriter(std::FILE* file, const Plan& plan, int audioChannels)
+  SampleWriter(AtomicFile& file, const Plan& plan, int audioChannels)
       : file_(file),
         plan_(plan),
         audioChannels_(audioChannels),
         blocks_([this](const std::uint8_t* bytes, std::size_t length) {
-          return std::fwrite(bytes, 1, length, file_) == length;
+          return file_.Write(bytes, length);
         }),
         picture_(PictureBytes(kPictureWidth, plan.height)) {}
 
@@ -123,7 +122,7 @@ class SampleWriter {
     return blocks_.Append(frame_.data(), frame_.size());
   }
 
-  std::FILE* file_;
+  AtomicFile& file_;
   Plan plan_;
   int audioChannels_;
   VvfBlockWriter blocks_;
@@ -136,8 +135,8 @@ class SampleWriter {
 
 // tavrix make-sample <out.VVF> [--seconds N] [--pal|--ntsc] [--audio-channels N]
 // A deterministic four-channel recording of moving test pictures with A-law
-// sound. Written beside the target and renamed into place, so a failure
-// never leaves a damaged file behind (nor touches an existing one).
+// sound. Only a complete file is put in place, so a failure never leaves a
+// damaged file behind (nor touches an existing one).
 int RunMakeSample(const std::vector<std::string>& words) {
   const Arguments args(words, {"seconds", "audio-channels"}, {"pal", "ntsc"});
   const std::string& out = args.RequirePositional(0, "output file");
@@ -148,19 +147,11 @@ int RunMakeSample(const std::vector<std::string>& words) {
   const Plan plan = args.Flag("pal") ? Plan{kPalHeight, kPalBaseRate / (kFrameInterval + 1)}
                                      : Plan{kNtscHeight, kNtscBaseRate / (kFrameInterval + 1)};
 
-  const std::string partial = out + ".partial";
-  std::FILE* file = std::fopen(partial.c_str(), "wb");
-  if (file == nullptr) {
-    std::fprintf(stderr, "tavrix make-sample: cannot create %s: %s\n", partial.c_str(), std::strerror(errno));
-    return 1;
-  }
-  errno = 0;
-  bool written = SampleWriter(file, plan, audioChannels).Write(seconds);
-  written = std::fclose(file) == 0 && written;
-  if (!written || std::rename(partial.c_str(), out.c_str()) != 0) {
-    std::fprintf(stderr, "tavrix make-sample: writing %s failed: %s\n", out.c_str(),
-                 errno != 0 ? std::strerror(errno) : "write error");
-    std::remove(partial.c_str());
+  AtomicFile file;
+  if (!file.Open(out) || !SampleWriter(file, plan, audioChannels).Write(seconds) || !file.Commit()) {
+    // Only the encoder fails without a file error.
+    const std::string error = file.error().empty() ? "encoding a test picture failed" : file.error();
+    std::fprintf(stderr, "tavrix make-sample: %s\n", error.c_str());
     return 1;
   }
   return 0;

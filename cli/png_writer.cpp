@@ -2,10 +2,7 @@
 
 #include <zlib.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <memory>
+#include "platform/atomic_file.h"
 
 namespace tavrix::cli {
 namespace {
@@ -15,22 +12,14 @@ void PutBigEndian(std::vector<std::uint8_t>& out, std::uint32_t value) {
 }
 
 // Length, type, data and the CRC over type and data.
-bool WriteChunk(std::FILE* file, const char* type, const std::uint8_t* data, std::size_t length) {
-  std::vector<std::uint8_t> head;
-  PutBigEndian(head, static_cast<std::uint32_t>(length));
-  head.insert(head.end(), type, type + 4);
+void PutChunk(std::vector<std::uint8_t>& out, const char* type, const std::uint8_t* data, std::size_t length) {
+  PutBigEndian(out, static_cast<std::uint32_t>(length));
+  out.insert(out.end(), type, type + 4);
+  if (length > 0) out.insert(out.end(), data, data + length);
   uLong crc = crc32(0, reinterpret_cast<const Bytef*>(type), 4);
   if (length > 0) crc = crc32(crc, data, static_cast<uInt>(length));
-  std::vector<std::uint8_t> tail;
-  PutBigEndian(tail, static_cast<std::uint32_t>(crc));
-  return std::fwrite(head.data(), 1, head.size(), file) == head.size() &&
-         (length == 0 || std::fwrite(data, 1, length, file) == length) &&
-         std::fwrite(tail.data(), 1, tail.size(), file) == tail.size();
+  PutBigEndian(out, static_cast<std::uint32_t>(crc));
 }
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 }  // namespace
 
@@ -59,19 +48,15 @@ bool PngWriter::WriteBgr24(const std::string& path, const std::uint8_t* bgr, int
   PutBigEndian(header, static_cast<std::uint32_t>(height));
   header.insert(header.end(), {8, 2, 0, 0, 0});  // 8 bits, RGB, deflate, no filter choice, no interlace
 
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
-  if (!file) {
-    error_ = "cannot create " + path + ": " + std::strerror(errno);
-    return false;
-  }
   static constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  const bool written = std::fwrite(kSignature, 1, sizeof kSignature, file.get()) == sizeof kSignature &&
-                       WriteChunk(file.get(), "IHDR", header.data(), header.size()) &&
-                       WriteChunk(file.get(), "IDAT", compressed_.data(), compressedLength) &&
-                       WriteChunk(file.get(), "IEND", nullptr, 0);
-  if (!written || std::fclose(file.release()) != 0) {
-    error_ = "writing " + path + " failed: " + std::strerror(errno);
-    std::remove(path.c_str());
+  png_.assign(kSignature, kSignature + sizeof kSignature);
+  PutChunk(png_, "IHDR", header.data(), header.size());
+  PutChunk(png_, "IDAT", compressed_.data(), compressedLength);
+  PutChunk(png_, "IEND", nullptr, 0);
+
+  AtomicFile file;
+  if (!file.Open(path) || !file.Write(png_.data(), png_.size()) || !file.Commit()) {
+    error_ = file.error();
     return false;
   }
   return true;

@@ -122,13 +122,17 @@ void AviExporter::RecordWriteFailure(const std::string& error) {
   lastError_ = error;
 }
 
-int AviExporter::Close() {
+int AviExporter::Close() { return End(true); }
+
+void AviExporter::Abandon() { End(false); }
+
+int AviExporter::End(bool finish) {
   std::lock_guard guard(lock_);
   if (state_.load() != kReady) return kExportOk;
   state_.store(kClosing);
 
   std::string error;
-  bool complete = !writeFailed_;
+  bool complete = finish && !writeFailed_;
   if (complete && videoIndex_.load() > 0) {
     complete = video_.Flush(file_, error) && audio_.Flush(file_, error) && file_.Finish(error);
   }

@@ -50,6 +50,9 @@ class AviExporter {
   // Finishes the file: kExportOk, or kExportWriteFailed when it could not be
   // completed (it is then removed). Waits for a write in progress.
   int Close();
+  // Ends the file without finishing it: it is removed, and a file that was
+  // already under its name stays as it was. Waits for a write in progress.
+  void Abandon();
 
   int state() const { return state_.load(); }
   int videoIndex() const { return videoIndex_.load(); }
@@ -67,6 +70,7 @@ class AviExporter {
  private:
   int OpenLocked(const std::string& path, int bitCount, int width, int height, const BitmapInfoHeader* format,
                  int frameRate);
+  int End(bool finish);
   int Fail(int status, const std::string& error);
   void RecordWriteFailure(const std::string& error);
 

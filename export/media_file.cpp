@@ -1,65 +1,24 @@
 #include "export/media_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <vector>
-
 #include "export/ffmpeg_error.h"
 
 namespace tavrix {
-
-namespace {
-
-// "<dir>/.<name>.XXXXXX" beside the final path, so the rename stays on one file system.
-std::string TemporaryPattern(const std::string& path) {
-  const auto slash = path.find_last_of('/');
-  const std::string directory = slash == std::string::npos ? "." : path.substr(0, slash);
-  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  return (directory.empty() ? std::string("/") : directory + "/") + "." + name + ".XXXXXX";
-}
-
-// mkstemp makes the file private; an export is an ordinary file for its user.
-void GiveOrdinaryPermissions(int fd) {
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
-}
-
-}  // namespace
 
 MediaFile::~MediaFile() { Abandon(); }
 
 bool MediaFile::Create(const std::string& path, Container container, std::string& error) {
   Abandon();
-  struct stat existing {};
-  if (stat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
-    error = "cannot write " + path + ": not a regular file";
+  if (!file_.Open(path)) {
+    error = file_.error();
     return false;
   }
-  std::string pattern = TemporaryPattern(path);
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  const int fd = mkstemp(name.data());
-  if (fd < 0) {
-    error = "cannot create " + path + ": " + std::strerror(errno);
-    return false;
-  }
-  GiveOrdinaryPermissions(fd);
-  close(fd);
-  temporaryPath_ = name.data();
-  path_ = path;
   container_ = container;
 
   int result = avformat_alloc_output_context2(&context_, nullptr, MuxerName(container), nullptr);
   // Sound may be missing or late; hold packets back for at most a second
   // so that memory stays bounded and write errors surface early.
   if (result >= 0) context_->max_interleave_delta = AV_TIME_BASE;
-  if (result >= 0) result = avio_open(&context_->pb, ("file:" + temporaryPath_).c_str(), AVIO_FLAG_WRITE);
+  if (result >= 0) result = avio_open(&context_->pb, ("file:" + file_.temporaryPath()).c_str(), AVIO_FLAG_WRITE);
   if (result < 0) {
     error = "cannot create " + path + ": " + FfmpegErrorText(result);
     Abandon();
@@ -89,7 +48,7 @@ bool MediaFile::WritePacket(AVPacket* packet, AVStream* stream, AVRational timeB
   int result = av_interleaved_write_frame(context_, packet);
   if (result >= 0 && context_->pb->error < 0) result = context_->pb->error;
   if (result < 0) {
-    error = "cannot write " + path_ + ": " + FfmpegErrorText(result);
+    error = "cannot write " + file_.target() + ": " + FfmpegErrorText(result);
     return false;
   }
   return true;
@@ -104,26 +63,21 @@ bool MediaFile::Finish(std::string& error) {
   }
   if (result >= 0) result = avio_closep(&context_->pb);
   if (result < 0) {
-    error = "cannot write " + path_ + ": " + FfmpegErrorText(result);
+    error = "cannot write " + file_.target() + ": " + FfmpegErrorText(result);
     Abandon();
     return false;
   }
-  if (std::rename(temporaryPath_.c_str(), path_.c_str()) != 0) {
-    error = "cannot rename the export to " + path_ + ": " + std::strerror(errno);
-    Abandon();
-    return false;
-  }
-  temporaryPath_.clear();
   CloseOutput();
+  if (!file_.Commit()) {
+    error = file_.error();
+    return false;
+  }
   return true;
 }
 
 void MediaFile::Abandon() {
   CloseOutput();
-  if (!temporaryPath_.empty()) {
-    unlink(temporaryPath_.c_str());
-    temporaryPath_.clear();
-  }
+  file_.Abandon();
 }
 
 void MediaFile::CloseOutput() {

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "export/container.h"
+#include "platform/atomic_file.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -10,10 +11,10 @@ extern "C" {
 
 namespace tavrix {
 
-// An output file being written through libavformat. It is written under a
-// hidden temporary name beside the final one and renamed only by Finish, so a
-// failed or abandoned export never leaves a half-written file under the
-// user's name and never damages a file that was already there.
+// An output file being written through libavformat. The muxer writes the
+// temporary file of an AtomicFile, which Finish commits, so a failed or
+// abandoned export never leaves a half-written file under the user's name
+// and never damages a file that was already there.
 class MediaFile {
  public:
   MediaFile() = default;
@@ -45,8 +46,7 @@ class MediaFile {
 
   AVFormatContext* context_ = nullptr;
   Container container_ = Container::kAvi;
-  std::string path_;
-  std::string temporaryPath_;
+  AtomicFile file_;
 };
 
 }  // namespace tavrix

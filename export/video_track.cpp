@@ -1,5 +1,7 @@
 #include "export/video_track.h"
 
+#include <cstring>
+
 #include "export/ffmpeg_error.h"
 
 extern "C" {
@@ -48,6 +50,7 @@ int VideoTrack::Open(MediaFile& file, const EncoderSettings& settings, int width
   Close();
   width_ = width;
   height_ = height;
+  padded_.assign(static_cast<std::size_t>(width) * height * 3 + AV_INPUT_BUFFER_PADDING_SIZE, 0);
   const AVCodec* codec = avcodec_find_encoder_by_name(EncoderName(settings.codec));
   if (!codec) {
     error = std::string("this FFmpeg has no ") + EncoderName(settings.codec) + " encoder";
@@ -127,7 +130,8 @@ bool VideoTrack::Write(MediaFile& file, const std::uint8_t* picture, std::int64_
   }
   // Bottom-up rows: start at the last row and walk upwards.
   const int stride = width_ * 3;
-  const std::uint8_t* source[1] = {picture + static_cast<std::ptrdiff_t>(height_ - 1) * stride};
+  std::memcpy(padded_.data(), picture, padded_.size() - AV_INPUT_BUFFER_PADDING_SIZE);
+  const std::uint8_t* source[1] = {padded_.data() + static_cast<std::ptrdiff_t>(height_ - 1) * stride};
   const int sourceStride[1] = {-stride};
   sws_scale(scaler_.get(), source, sourceStride, 0, height_, frame_->data, frame_->linesize);
   frame_->pts = index;

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "export/encoder_choice.h"
 #include "export/export_status.h"
@@ -31,6 +32,10 @@ class VideoTrack {
   FramePtr frame_;
   PacketPtr packet_;
   AVStream* stream_ = nullptr;
+  // The picture being converted, with room after it: the converter's vector
+  // code reads a little past the end of a row, and the last row in memory is
+  // the first one it converts.
+  std::vector<std::uint8_t> padded_;
   int width_ = 0;
   int height_ = 0;
 };

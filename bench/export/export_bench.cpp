@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "cli/recording_export.h"
 #include "codec/channel_decoder.h"
 #include "codec/test_picture.h"
 #include "codec/video_encoder.h"
 #include "export/avi_exporter.h"
 #include "export/export_composer.h"
+#include "export/export_job.h"
 #include "export/ffmpeg_log.h"
 #include "storage/vvf_block_writer.h"
 #include "storage/vvf_reader.h"
@@ -136,14 +136,15 @@ void ExportRecording(benchmark::State& state, VideoCodec codec) {
     return;
   }
   const Fixture& fixture = Fixture::Get();
-  RecordingExportOptions options;
+  ExportJobOptions options;
   options.source = fixture.recording();
   options.out = fixture.File(std::string("ours.") + VideoCodecName(codec) + ".avi");
   options.encoder = {codec, kQuality};
+  const ExportJob job(options);
   int frames = 0;
   for (auto _ : state) {
-    const RecordingExportResult result = RecordingExport::Run(options);
-    if (!result.ok) {
+    const ExportJobResult result = job.Run();
+    if (!result.ok()) {
       state.SkipWithError(result.error.c_str());
       return;
     }

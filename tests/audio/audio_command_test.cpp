@@ -94,7 +94,8 @@ TEST_F(AudioCommand, WritesTheDecodedSamplesOfTheChosenChannelInOrder) {
   Outcome run = RunAudio({recording.path(), "--out", out});
   ASSERT_EQ(run.status, 0) << run.errors;
   EXPECT_EQ(WavData(out), Expanded(channel0_));
-  EXPECT_FALSE(fs::exists(out + ".part"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(recording.directory()), fs::directory_iterator()), 2)
+      << "the recording and the sound, and no temporary file";
 
   run = RunAudio({recording.path(), "--out", out, "--channel", "1"});
   ASSERT_EQ(run.status, 0) << run.errors;

@@ -38,6 +38,8 @@ class WavWriterTest : public ::testing::Test {
     return format;
   }
 
+  std::ptrdiff_t Entries() const { return std::distance(fs::directory_iterator(directory_), fs::directory_iterator()); }
+
   fs::path directory_;
 };
 
@@ -45,11 +47,11 @@ TEST_F(WavWriterTest, WritesACompleteHeaderAndTheSamples) {
   const fs::path path = directory_ / "out.wav";
   WavWriter wav;
   ASSERT_TRUE(wav.Open(path, Format(AudioFormat::QM_ALAW)));
-  EXPECT_FALSE(fs::exists(path));  // only the part file exists while writing
+  EXPECT_FALSE(fs::exists(path));  // only a temporary file exists while writing
   ASSERT_TRUE(wav.Append(Bytes{1, 2, 3, 4}));
   ASSERT_TRUE(wav.Append(Bytes{5, 6}));
   ASSERT_TRUE(wav.Finish());
-  EXPECT_FALSE(fs::exists(path.string() + ".part"));
+  EXPECT_EQ(Entries(), 1) << "no temporary file stays behind";
 
   const Bytes expected = {'R', 'I', 'F', 'F', 42, 0, 0, 0, 'W', 'A', 'V', 'E',
                           'f', 'm', 't', ' ', 16, 0, 0, 0,
@@ -85,7 +87,7 @@ TEST_F(WavWriterTest, AnUnfinishedFileNeverReplacesTheOneThere) {
     ASSERT_TRUE(wav.Open(path, Format(AudioFormat::QM_ALAW)));
     ASSERT_TRUE(wav.Append(Bytes(1000, 7)));
   }  // abandoned: the source failed half-way, say
-  EXPECT_FALSE(fs::exists(path.string() + ".part"));
+  EXPECT_EQ(Entries(), 1) << "no temporary file stays behind";
   const Bytes kept = ReadFile(path);
   EXPECT_EQ(std::string(kept.begin(), kept.end()), "earlier result");
 }

@@ -13,6 +13,7 @@
 #include "storage/vvf_block.h"
 #include "storage/vvf_reader.h"
 #include "tests/cli/run_tool.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/vvf_fixture.h"
 
 namespace tavrix {
@@ -259,6 +260,28 @@ TEST(Decode, DamagedRecordingKeepsWhatDecodes) {
   // Up to the next full picture of the channel nothing complete is there to write.
   EXPECT_NE(result.err.find("before the channel's first full picture skipped"), std::string::npos) << result.err;
   EXPECT_GT(CountFiles(directory.path() + "/out", ".png"), 10u);
+}
+
+// A run that fails half-way (here the disk fills up) names the reason and
+// leaves the raw file of an earlier run whole, with no half file beside it.
+TEST(Decode, FailedRunKeepsTheEarlierRawFileWhole) {
+  TempDirectory directory;
+  const std::string sample = MakeSample(directory, "s.VVF", {"--seconds", "2"});
+  const std::string out = directory.path() + "/out";
+  const std::vector<std::string> args = {"decode", sample, "--channel", "1", "--out", out, "--format", "yuv"};
+  ASSERT_EQ(RunTool(args).status, 0);
+  const auto complete = ReadWholeFile(out + "/ch1.yuv");
+  ASSERT_EQ(complete.size(), 30 * PictureBytes(640, 224));
+
+  testing::ToolResult result;
+  {
+    const testing::FileSizeLimit limit(complete.size() / 2);  // the tool inherits it
+    result = RunTool(args);
+  }
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, "tavrix decode: cannot write " + out + "/ch1.yuv: File too large\n");
+  EXPECT_TRUE(ReadWholeFile(out + "/ch1.yuv") == complete) << "the earlier file was damaged";
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out), std::filesystem::directory_iterator()), 1);
 }
 
 }  // namespace

@@ -1,18 +1,22 @@
 #include "export/avi_exporter.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
-#include <csignal>
+#include <algorithm>
 #include <cmath>
+#include <stdexcept>
 
 #include "tests/export/ffprobe.h"
 #include "tests/export/scratch.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/vvf_fixture.h"
 
 namespace tavrix {
 namespace {
 
+using testing::FileSizeLimit;
 using testing::TempDirectory;
 
 constexpr int kWidth = 640;
@@ -116,6 +120,48 @@ INSTANTIATE_TEST_SUITE_P(
       }
       return name;
     });
+
+// A picture buffer that ends right before a page the process may not read.
+class GuardedPicture {
+ public:
+  explicit GuardedPicture(const std::vector<std::uint8_t>& picture) {
+    const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    const std::size_t pages = (picture.size() + page - 1) / page;
+    length_ = (pages + 1) * page;
+    base_ = static_cast<std::uint8_t*>(
+        mmap(nullptr, length_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    if (base_ == MAP_FAILED) throw std::runtime_error("mmap failed");
+    mprotect(base_ + pages * page, page, PROT_NONE);
+    data_ = base_ + pages * page - picture.size();
+    std::copy(picture.begin(), picture.end(), data_);
+  }
+  GuardedPicture(const GuardedPicture&) = delete;
+  GuardedPicture& operator=(const GuardedPicture&) = delete;
+  ~GuardedPicture() { munmap(base_, length_); }
+
+  const std::uint8_t* data() const { return data_; }
+
+ private:
+  std::uint8_t* base_ = nullptr;
+  std::size_t length_ = 0;
+  std::uint8_t* data_ = nullptr;
+};
+
+// Every encoder reads the caller's picture within its bounds, even where its
+// conversion works on wide blocks of bytes.
+TEST(AviExporter, PictureIsReadOnlyWithinItsBytes) {
+  for (const VideoCodec codec : AllVideoCodecs()) {
+    if (!IsEncoderAvailable(codec)) continue;
+    SCOPED_TRACE(VideoCodecName(codec));
+    TempDirectory dir;
+    AviExporter exporter;
+    exporter.SetEncoder({codec, 75});
+    ASSERT_EQ(exporter.Open(dir.File("guarded.avi"), 24, kWidth, kHeight, nullptr, kRate), kExportOk);
+    const GuardedPicture picture(test::MovingPicture(kWidth, kHeight, 0));
+    EXPECT_TRUE(exporter.WriteVideo(picture.data(), true)) << exporter.LastError();
+    EXPECT_EQ(exporter.Close(), kExportOk) << exporter.LastError();
+  }
+}
 
 TEST(AviExporter, SoundIsStoredAsALawWithFormatTagSix) {
   TempDirectory dir;
@@ -252,27 +298,6 @@ TEST(AviExporter, OpenWhileReadyFinishesThePreviousFile) {
   EXPECT_FALSE(test::FileExists(dir.File("second.avi")));
 }
 
-// Limits the size of files this process may write, as a full disk would,
-// and lets writes past it fail instead of killing the process.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &saved_);
-    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limited = saved_;
-    limited.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limited);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &saved_);
-    std::signal(SIGXFSZ, previousHandler_);
-  }
-
- private:
-  rlimit saved_{};
-  void (*previousHandler_)(int) = nullptr;
-};
-
 TEST(AviExporter, FullDiskFailsClearlyAndKeepsTheEarlierFile) {
   TempDirectory dir;
   const std::string path = dir.File("full.avi");
@@ -293,6 +318,21 @@ TEST(AviExporter, FullDiskFailsClearlyAndKeepsTheEarlierFile) {
   EXPECT_NE(exporter.LastError().find("cannot write"), std::string::npos) << exporter.LastError();
   EXPECT_EQ(test::ReadFile(path), "an earlier export");
   EXPECT_EQ(dir.Entries(), std::vector<std::string>{"full.avi"});
+}
+
+TEST(AviExporter, AbandonedExportLeavesTheEarlierFile) {
+  TempDirectory dir;
+  const std::string path = dir.File("abandoned.avi");
+  test::WriteFile(path, "an earlier export");
+  AviExporter exporter;
+  ASSERT_EQ(exporter.Open(path, 24, 64, 48, nullptr, 12), kExportOk);
+  const auto picture = test::MovingPicture(64, 48, 0);
+  ASSERT_TRUE(exporter.WriteVideo(picture.data(), true));
+  exporter.Abandon();
+  EXPECT_EQ(exporter.state(), AviExporter::kIdle);
+  EXPECT_FALSE(exporter.WriteVideo(picture.data(), true));
+  EXPECT_EQ(test::ReadFile(path), "an earlier export");
+  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"abandoned.avi"});
 }
 
 TEST(AviExporter, SuccessfulExportReplacesAnEarlierFile) {

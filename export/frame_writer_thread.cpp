@@ -1,26 +1,29 @@
-#include "cli/frame_writer_thread.h"
+#include "export/frame_writer_thread.h"
 
 #include <algorithm>
 #include <cstring>
 
 namespace tavrix {
 
-FrameWriterThread::FrameWriterThread(std::size_t frameBytes, int slots, Writer writer)
-    : writer_(std::move(writer)),
-      slots_(static_cast<std::size_t>(std::max(slots, 1)), std::vector<std::uint8_t>(frameBytes)),
-      thread_([this] { Run(); }) {}
+FrameWriterThread::FrameWriterThread(std::size_t slotBytes, int slots, Writer writer)
+    : writer_(std::move(writer)), slots_(static_cast<std::size_t>(std::max(slots, 1))), thread_([this] { Run(); }) {
+  for (Slot& slot : slots_) slot.bytes.resize(slotBytes);
+}
 
 FrameWriterThread::~FrameWriterThread() { Finish(); }
 
-bool FrameWriterThread::Push(const std::uint8_t* frame) {
+bool FrameWriterThread::Push(Kind kind, const std::uint8_t* bytes, std::size_t length) {
   std::unique_lock lock(mutex_);
   changed_.wait(lock, [this] { return queued_ < slots_.size() || failed_; });
   if (failed_ || finishing_) return false;
   // The slot after the queued ones stays free until it is queued: the writer
   // only reads queued slots, so the copy needs no lock.
-  std::vector<std::uint8_t>& slot = slots_[(first_ + queued_) % slots_.size()];
+  Slot& slot = slots_[(first_ + queued_) % slots_.size()];
+  if (length > slot.bytes.size()) return false;
   lock.unlock();
-  std::memcpy(slot.data(), frame, slot.size());
+  slot.kind = kind;
+  slot.length = length;
+  std::memcpy(slot.bytes.data(), bytes, length);
   lock.lock();
   ++queued_;
   changed_.notify_all();
@@ -43,9 +46,9 @@ void FrameWriterThread::Run() {
   for (;;) {
     changed_.wait(lock, [this] { return queued_ > 0 || finishing_; });
     if (queued_ == 0) return;  // finishing with nothing left
-    const std::uint8_t* frame = slots_[first_].data();
+    const Slot& slot = slots_[first_];
     lock.unlock();
-    const bool written = writer_(frame);
+    const bool written = writer_(slot.kind, slot.bytes.data(), slot.length);
     lock.lock();
     first_ = (first_ + 1) % slots_.size();
     --queued_;
