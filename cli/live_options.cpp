@@ -87,6 +87,16 @@ InterruptWait::InterruptWait() {
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 }
 
+int InterruptWait::Pending() const {
+  sigset_t pending;
+  sigemptyset(&pending);
+  sigpending(&pending);
+  for (const int signal : {SIGINT, SIGTERM}) {
+    if (sigismember(&pending, signal) == 1) return signal;
+  }
+  return 0;
+}
+
 bool InterruptWait::Wait(double seconds, const std::function<bool()>& keepWaiting) {
   const sigset_t signals = InterruptSignals();
   const auto start = std::chrono::steady_clock::now();

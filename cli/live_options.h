@@ -29,6 +29,9 @@ class InterruptWait {
   InterruptWait();
   // True when a signal ended the wait.
   bool Wait(double seconds, const std::function<bool()>& keepWaiting);
+  // The signal that has arrived and not been taken yet, or 0; for work that
+  // checks now and then instead of waiting.
+  int Pending() const;
 };
 
 }  // namespace tavrix::cli
