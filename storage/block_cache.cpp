@@ -38,28 +38,30 @@ const std::uint8_t* BlockCache::Block(std::uint64_t offset) {
     // Forward through a chunk the blocks already held are not read again
     // (the end of a growing file, say); otherwise the whole chunk is read.
     const bool continues = validEnd_ > validBegin_ && offset >= validEnd_;
-    Load(continues ? offset : chunk, chunk + kChunkSize);
-    // A read that failed before reaching the block says nothing about the
-    // block itself.
-    if (!Holds(offset)) Load(offset, offset + kVvfBlockSize);
+    const bool failed = !Load(continues ? offset : chunk, chunk + kChunkSize);
+    // A read that failed before reaching the block (a bad sector) says
+    // nothing about the block itself.
+    if (failed && !Holds(offset)) Load(offset, offset + kVvfBlockSize);
     if (!Holds(offset)) return nullptr;
   }
   return chunk_.get() + (offset - chunkStart_);
 }
 
-void BlockCache::Load(std::uint64_t from, std::uint64_t to) {
+bool BlockCache::Load(std::uint64_t from, std::uint64_t to) {
   std::uint8_t* const start = chunk_.get() + (from - chunkStart_);
   const std::size_t wanted = static_cast<std::size_t>(to - from);
   std::size_t got = 0;
+  bool failed = false;
   while (got < wanted) {
     ++reads_;
     const ssize_t n = pread(fd_, start + got, wanted - got, static_cast<off_t>(from + got));
     if (n < 0 && errno == EINTR) continue;
+    failed = n < 0;
     if (n <= 0) break;
     got += static_cast<std::size_t>(n);
   }
   const std::size_t whole = got - got % kVvfBlockSize;
-  if (whole == 0) return;
+  if (whole == 0) return !failed;
   if (swapWords_) SwapWordBytes(start, whole);
   if (from == validEnd_ && validEnd_ > validBegin_) {
     validEnd_ += whole;
@@ -67,6 +69,7 @@ void BlockCache::Load(std::uint64_t from, std::uint64_t to) {
     validBegin_ = from;
     validEnd_ = from + whole;
   }
+  return !failed;
 }
 
 }  // namespace tavrix

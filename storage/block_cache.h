@@ -39,8 +39,9 @@ class BlockCache {
 
   bool Holds(std::uint64_t offset) const;
   // Reads [from, to) into its place in the chunk and takes the whole blocks
-  // read into the valid range.
-  void Load(std::uint64_t from, std::uint64_t to);
+  // read into the valid range. False when a read failed (rather than meeting
+  // the end of the source).
+  bool Load(std::uint64_t from, std::uint64_t to);
 
   int fd_ = -1;
   bool swapWords_ = false;
