@@ -25,7 +25,8 @@ std::size_t InBlock(std::uint64_t offset) { return static_cast<std::size_t>(offs
 // Moves back over `count` stream bytes from `offset` (the offset just after
 // the last of them), stepping over block headers.
 std::uint64_t RetreatStream(std::uint64_t offset, int count) {
-  if (InBlock(offset) >= kVvfHeaderSize + static_cast<std::size_t>(count)) return offset - static_cast<std::uint64_t>(count);
+  const auto steps = static_cast<std::size_t>(count);
+  if (InBlock(offset) >= kVvfHeaderSize + steps) return offset - steps;  // no header on the way
   for (int i = 0; i < count; ++i) {
     --offset;
     if (InBlock(offset) < kVvfHeaderSize) {
@@ -99,7 +100,6 @@ bool VvfReader::Open(const std::string& path, bool isDisk) {
   fd_ = fd;
   cache_.Reset(fd, isDisk);
   sourceName_ = path;
-  isDisk_ = isDisk;
   size_ = size;
   position_ = 0;
   lastBackward_ = false;

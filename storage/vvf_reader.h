@@ -117,7 +117,6 @@ class VvfReader {
   int fd_ = -1;
   std::string sourceName_;
   std::string lastError_;
-  bool isDisk_ = false;
   bool bigEndian_ = false;
   std::int32_t timeBias_;
   BlockObserver blockObserver_;

@@ -87,8 +87,8 @@ std::vector<std::string> Lines(const std::string& text) {
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 std::unique_ptr<DvrSimulator> OpenSimulator(DvrSimulator::Options options) {
-  auto simulator = std::make_unique<DvrSimulator>(std::move(options),
-                                                  std::make_unique<GeneratedLiveSource>(GeneratedLiveSource::Options{}));
+  auto source = std::make_unique<GeneratedLiveSource>(GeneratedLiveSource::Options{});
+  auto simulator = std::make_unique<DvrSimulator>(std::move(options), std::move(source));
   std::string error;
   if (!simulator->Open(error)) return nullptr;
   return simulator;
