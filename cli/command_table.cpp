@@ -43,7 +43,8 @@ const std::vector<Command>& AllCommands() {
       {"dvr-sim",
        "dvr-sim [--source FILE.VVF [--channel N] [--loop] | --frames N [--pal]] [--fps N] [--address A] [--port P] "
        "[--password-file F | --password-env V] [--login accept|garbage|silent|refuse:XXXX] [--pending N] "
-       "[--status-every N] [--faults garbage,split,control-inside,stall-after=N,reset-after=N,close-after=S] "
+       "[--status-every N] "
+       "[--faults garbage,split,control-inside,stall-after=N,reset-after=N,close-after=S,flood=CODE] "
        "[--ddns-port P [--name DVR000]] [--seconds N]",
        "serve a recording or generated pictures as a DVR's live stream on loopback, for the viewer and tests",
        RunDvrSim},

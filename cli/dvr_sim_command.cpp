@@ -45,7 +45,8 @@ void ApplyLogin(const std::string& login, DvrSimulator::Options& options) {
   }
 }
 
-// Applies "garbage,split,control-inside,stall-after=N,reset-after=N,close-after=N";
+// Applies "garbage,split,control-inside,stall-after=N,reset-after=N,close-after=N,flood=CODE"
+// (CODE: the message code as four hexadecimal digits);
 // returns the seconds after which to send the server-closed message (0: never).
 int ApplyFaults(const std::string& list, DvrSimulator::Options& options) {
   int closeAfter = 0;
@@ -65,6 +66,13 @@ int ApplyFaults(const std::string& list, DvrSimulator::Options& options) {
       options.stallAfterElements = ParseCount(value, "stall-after");
     } else if (name == "reset-after") {
       options.resetAfterElements = ParseCount(value, "reset-after");
+    } else if (name == "flood") {
+      char* end = nullptr;
+      const unsigned long code = std::strtoul(value.c_str(), &end, 16);
+      if (value.size() != 4 || *end != '\0' || code == 0) {
+        throw UsageError("flood must name a message code as four hexadecimal digits, such as flood=000B");
+      }
+      options.floodCode = static_cast<std::uint16_t>(code);
     } else if (name == "close-after") {
       closeAfter = ParseCount(value, "close-after");
     } else {
@@ -104,7 +112,7 @@ int RunDvrSim(const std::vector<std::string>& args) {
   DvrSimulator::Options options;
   options.address = arguments.Value("address").value_or("127.0.0.1");
   options.port = static_cast<std::uint16_t>(arguments.Integer("port", dvr::kDefaultPort, 0, 65535));
-  options.password = ReadPassword(arguments);
+  options.password = ReadPassword(arguments, "dvr-sim");
   options.framesPerSecond = arguments.Number("fps", 25, 0, 1000);
   options.pendingReplies = static_cast<int>(arguments.Integer("pending", 0, 0, 100));
   options.statusEvery = static_cast<int>(arguments.Integer("status-every", 25, 0, 1000000));

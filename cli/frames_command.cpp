@@ -1,12 +1,11 @@
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/arguments.h"
 #include "cli/frame_bound.h"
+#include "cli/frame_listing.h"
 #include "cli/source_problem.h"
-#include "storage/block_time.h"
 #include "storage/vvf_forward_scan.h"
 #include "storage/vvf_reader.h"
 
@@ -22,7 +21,6 @@ int RunFrames(const std::vector<std::string>& words) {
   args.ExpectPositionalCount(1);
   const FrameBound from = args.Value("from") ? ParseFrameBound("from", *args.Value("from")) : FrameBound{};
   const FrameBound to = args.Value("to") ? ParseFrameBound("to", *args.Value("to")) : FrameBound{};
-  const bool json = args.Flag("json");
 
   VvfReader reader;
   if (!reader.Open(source, args.Flag("disk"))) {
@@ -33,25 +31,17 @@ int RunFrames(const std::vector<std::string>& words) {
   // Frames that begin at the byte bound may start anywhere in its block.
   if (from.offset) reader.Seek(*from.offset / kVvfBlockSize * kVvfBlockSize);
 
-  auto frame = std::make_unique<std::uint8_t[]>(kMaxFrameBytes);
+  // The listing needs no frame bytes: none are copied.
+  FrameListing listing(stdout, args.Flag("json"));
   bool stoppedEarly = false;
-  while (scan.Next(frame.get()) > 0) {
+  while (scan.Skip() > 0) {
     const std::uint64_t offset = reader.FrameOffset();
     if (to.offset && offset > *to.offset) {
       stoppedEarly = true;
       break;
     }
     const FrameInfo& info = reader.frameInfo();
-    if (!WithinBounds(from, to, offset, info.time)) continue;
-    const std::string time = FormatCalendarTime(info.time);
-    const char* kind = info.audio ? "audio" : "video";
-    if (json) {
-      std::printf("{\"offset\": %llu, \"kind\": \"%s\", \"channel\": %d, \"length\": %u, \"time\": \"%s\"}\n",
-                  static_cast<unsigned long long>(offset), kind, info.channel, info.length, time.c_str());
-    } else {
-      std::printf("%12llu  %s  %2d  %6u  %s\n", static_cast<unsigned long long>(offset), kind, info.channel,
-                  info.length, time.c_str());
-    }
+    if (WithinBounds(from, to, offset, info.time)) listing.Write(offset, info);
   }
   // Only a full pass can judge the whole source.
   const std::string problem = stoppedEarly ? "" : SourceProblem(source, args.Flag("disk"), reader, scan);

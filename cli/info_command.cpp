@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/arguments.h"
+#include "cli/live_options.h"
 #include "cli/progress_bar.h"
 #include "cli/source_problem.h"
 #include "storage/block_time.h"
@@ -17,6 +18,14 @@ namespace {
 constexpr std::uint64_t kProgressFrom = 256ull << 20;
 constexpr int kVideoChannels = 16;
 constexpr int kAudioChannels = 4;
+
+// The bytes of the source that a summary covers: all of them, or the first
+// `examined` when the scan was interrupted.
+struct Coverage {
+  std::uint64_t size = 0;
+  std::uint64_t examined = 0;
+  bool partial = false;
+};
 
 struct FrameCounts {
   std::uint64_t full[kVideoChannels] = {};
@@ -45,10 +54,14 @@ std::string BlockTimeText(std::uint32_t blockTime) {
   return FormatCalendarTime(BlockTimeToLocal(blockTime, StandardTimeBias()));
 }
 
-void PrintText(const std::string& source, std::uint64_t size, const VvfForwardScan::BlockSummary& blocks,
+void PrintText(const std::string& source, const Coverage& coverage, const VvfForwardScan::BlockSummary& blocks,
                const FrameCounts& counts) {
   std::printf("source           %s\n", source.c_str());
-  std::printf("size             %llu bytes\n", static_cast<unsigned long long>(size));
+  std::printf("size             %llu bytes\n", static_cast<unsigned long long>(coverage.size));
+  if (coverage.partial) {
+    std::printf("partial          interrupted: only the first %llu bytes were scanned\n",
+                static_cast<unsigned long long>(coverage.examined));
+  }
   std::printf("blocks           %llu (%llu fail the check byte)\n", static_cast<unsigned long long>(blocks.blocks),
               static_cast<unsigned long long>(blocks.rejected));
   std::printf("first block time %s\n", BlockTimeText(blocks.firstTime).c_str());
@@ -71,10 +84,14 @@ void PrintText(const std::string& source, std::uint64_t size, const VvfForwardSc
   std::printf("\n");
 }
 
-void PrintJson(const std::string& source, std::uint64_t size, const VvfForwardScan::BlockSummary& blocks,
+void PrintJson(const std::string& source, const Coverage& coverage, const VvfForwardScan::BlockSummary& blocks,
                const FrameCounts& counts) {
-  std::printf("{\"source\": %s, \"size\": %llu, \"blocks\": %llu, \"badBlocks\": %llu,\n", JsonString(source).c_str(),
-              static_cast<unsigned long long>(size), static_cast<unsigned long long>(blocks.blocks),
+  std::printf("{\"source\": %s, \"size\": %llu, ", JsonString(source).c_str(),
+              static_cast<unsigned long long>(coverage.size));
+  if (coverage.partial) {
+    std::printf("\"partial\": true, \"scannedBytes\": %llu, ", static_cast<unsigned long long>(coverage.examined));
+  }
+  std::printf("\"blocks\": %llu, \"badBlocks\": %llu,\n", static_cast<unsigned long long>(blocks.blocks),
               static_cast<unsigned long long>(blocks.rejected));
   std::printf(" \"firstBlockTime\": \"%s\", \"lastBlockTime\": \"%s\", \"channelMask\": %u,\n",
               BlockTimeText(blocks.firstTime).c_str(), BlockTimeText(blocks.lastTime).c_str(), blocks.channelMask);
@@ -108,11 +125,13 @@ void PrintJson(const std::string& source, std::uint64_t size, const VvfForwardSc
 }  // namespace
 
 // tavrix info <source> [--disk] [--json]
-// Streams once over the source; memory stays the same for any size.
+// Streams once over the source; memory stays the same for any size. An
+// interrupt ends the scan with a summary of what was scanned so far.
 int RunInfo(const std::vector<std::string>& words) {
   const Arguments args(words, {}, {"disk", "json"});
   const std::string& source = args.RequirePositional(0, "source recording");
   args.ExpectPositionalCount(1);
+  const InterruptWait interrupt;
 
   VvfReader reader;
   if (!reader.Open(source, args.Flag("disk"))) {
@@ -121,19 +140,18 @@ int RunInfo(const std::vector<std::string>& words) {
   }
   VvfForwardScan scan(reader);
   FrameCounts counts;
-  auto frame = std::make_unique<std::uint8_t[]>(kMaxFrameBytes);
   std::unique_ptr<ProgressBar> progress;
-  if (reader.Size() >= kProgressFrom) {
-    progress = std::make_unique<ProgressBar>(stderr, "MB");
-    scan.SetProgressCallback([&progress, size = reader.Size()](std::uint64_t offset) {
-      progress->Update(static_cast<double>(offset) / static_cast<double>(size), offset >> 20);
-    });
-  }
-  while (scan.Next(frame.get()) > 0) {
+  if (reader.Size() >= kProgressFrom) progress = std::make_unique<ProgressBar>(stderr, "MB");
+  scan.SetProgressCallback([&](std::uint64_t offset) {
+    if (interrupt.Pending() != 0) scan.Stop();
+    if (progress) progress->Update(static_cast<double>(offset) / static_cast<double>(reader.Size()), offset >> 20);
+  });
+  // Counting needs the start codes only: the frames are not copied.
+  while (scan.Skip() > 0) {
     const FrameInfo& info = reader.frameInfo();
     if (info.audio) {
       ++counts.audio[info.channel];
-    } else if (frame[3] == kFullPictureCode) {
+    } else if (reader.FrameCode() == kFullPictureCode) {
       ++counts.full[info.channel];
     } else {
       ++counts.update[info.channel];
@@ -143,12 +161,18 @@ int RunInfo(const std::vector<std::string>& words) {
   if (progress) progress->Finish();
 
   const auto& blocks = scan.blocks();
+  const Coverage coverage{reader.Size(), scan.examinedTo(), scan.stopped()};
   if (blocks.valid() > 0) {
     if (args.Flag("json")) {
-      PrintJson(source, reader.Size(), blocks, counts);
+      PrintJson(source, coverage, blocks, counts);
     } else {
-      PrintText(source, reader.Size(), blocks, counts);
+      PrintText(source, coverage, blocks, counts);
     }
+  }
+  if (coverage.partial) {
+    std::fprintf(stderr, "tavrix info: interrupted after %llu of %llu bytes; the summary is partial\n",
+                 static_cast<unsigned long long>(coverage.examined), static_cast<unsigned long long>(coverage.size));
+    return 128 + interrupt.Pending();
   }
   const std::string problem = SourceProblem(source, args.Flag("disk"), reader, scan);
   if (!problem.empty()) {

@@ -4,8 +4,10 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -13,7 +15,7 @@
 
 namespace tavrix::cli {
 
-std::string ReadPassword(const Arguments& arguments) {
+std::string ReadPassword(const Arguments& arguments, const std::string& command) {
   const auto file = arguments.Value("password-file");
   const auto variable = arguments.Value("password-env");
   if (file && variable) throw UsageError("give --password-file or --password-env, not both");
@@ -21,6 +23,12 @@ std::string ReadPassword(const Arguments& arguments) {
   if (file) {
     std::ifstream in(*file);
     if (!in) throw UsageError("cannot read the password file " + *file);
+    struct stat status {};
+    if (::stat(file->c_str(), &status) == 0 && (status.st_mode & (S_IRGRP | S_IROTH)) != 0) {
+      std::fprintf(stderr, "tavrix %s: warning: permissions %04o for the password file %s are too open: "
+                   "others can read the password (chmod 600 it)\n",
+                   command.c_str(), static_cast<unsigned>(status.st_mode & 07777), file->c_str());
+    }
     std::getline(in, password);
     if (!password.empty() && password.back() == '\r') password.pop_back();
   } else if (variable) {
@@ -85,6 +93,16 @@ sigset_t InterruptSignals() {
 InterruptWait::InterruptWait() {
   const sigset_t signals = InterruptSignals();
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+}
+
+int InterruptWait::Pending() const {
+  sigset_t pending;
+  sigemptyset(&pending);
+  sigpending(&pending);
+  for (const int signal : {SIGINT, SIGTERM}) {
+    if (sigismember(&pending, signal) == 1) return signal;
+  }
+  return 0;
 }
 
 bool InterruptWait::Wait(double seconds, const std::function<bool()>& keepWaiting) {

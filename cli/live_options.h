@@ -8,8 +8,9 @@ namespace tavrix::cli {
 
 // The password of `--password-file F` (its first line) or `--password-env V`;
 // empty when neither is given. Never taken from the command line itself, so
-// it stays out of process listings.
-std::string ReadPassword(const Arguments& arguments);
+// it stays out of process listings. A password file that its group or others
+// may read is still used, with a warning on stderr for `command`.
+std::string ReadPassword(const Arguments& arguments, const std::string& command);
 
 // The dotted IPv4 address of a host name or address; UsageError when the
 // name does not resolve.
@@ -29,6 +30,9 @@ class InterruptWait {
   InterruptWait();
   // True when a signal ended the wait.
   bool Wait(double seconds, const std::function<bool()>& keepWaiting);
+  // The signal that has arrived and not been taken yet, or 0; for work that
+  // checks now and then instead of waiting.
+  int Pending() const;
 };
 
 }  // namespace tavrix::cli

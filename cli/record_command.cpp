@@ -1,4 +1,6 @@
 #include <atomic>
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -17,17 +19,77 @@
 namespace tavrix::cli {
 namespace {
 
-// Tells the user what the connection does, one line each.
+// A message that a DVR may send over and over, counted on the client's
+// thread and told on the main thread: the first time in full, then at most
+// once a second with the number that came since.
+class RepeatedMessage {
+ public:
+  RepeatedMessage(const char* first, const char* again) : first_(first), again_(again) {}
+
+  void Count() { count_.fetch_add(1, std::memory_order_relaxed); }
+
+  // final: the last report, which tells whatever is left.
+  void Report(bool final) {
+    const std::uint64_t count = count_.load(std::memory_order_relaxed);
+    if (count == reported_) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (reported_ == 0) {
+      std::fprintf(stderr, "tavrix record: %s\n", first_);
+      reported_ = 1;
+      lastLine_ = now;
+      if (count == 1) return;
+    }
+    if (!final && now - lastLine_ < std::chrono::seconds(1)) return;
+    std::fprintf(stderr, "tavrix record: %s x %llu\n", again_, static_cast<unsigned long long>(count - reported_));
+    reported_ = count;
+    lastLine_ = now;
+  }
+
+ private:
+  const char* first_;
+  const char* again_;
+  std::atomic<std::uint64_t> count_{0};
+  std::uint64_t reported_ = 0;
+  std::chrono::steady_clock::time_point lastLine_;
+};
+
 class NotificationPrinter : public NetNotificationReceiver {
  public:
   void Notify(NetNotification notification) override {
     if (notification == NetNotification::kServerClosed) {
-      std::fprintf(stderr, "tavrix record: the DVR closed the session; reconnecting\n");
+      serverClosed.Count();
     } else if (notification == NetNotification::kLoginFailed) {
       loginFailed.store(true);
     }
   }
   std::atomic<bool> loginFailed{false};
+  // The client does not act on it: the stream goes on while data comes.
+  RepeatedMessage serverClosed{"the DVR sent a session-closed message but goes on sending; still recording",
+                               "the DVR sent its session-closed message again"};
+};
+
+// Says when the connection is lost and made again, as the client really does
+// it: after a silence, or when the DVR closes the connection.
+class ConnectionReport {
+ public:
+  explicit ConnectionReport(const std::string& target) : target_(target) {}
+
+  void Update(ConnectionState state) {
+    const bool online = state == ConnectionState::kOnline;
+    if (online == online_) return;
+    if (online) {
+      std::fprintf(stderr, "tavrix record: logged in%s\n", everOnline_ ? " again" : "");
+      everOnline_ = true;
+    } else {
+      std::fprintf(stderr, "tavrix record: the connection to %s was lost; reconnecting\n", target_.c_str());
+    }
+    online_ = online;
+  }
+
+ private:
+  std::string target_;
+  bool online_ = false;
+  bool everOnline_ = false;
 };
 
 }  // namespace
@@ -37,7 +99,7 @@ int RunRecord(const std::vector<std::string>& args) {
       args, {"ip", "port", "password-file", "password-env", "ddns", "name", "out", "seconds", "timeout"}, {});
   arguments.ExpectPositionalCount(0);
   InterruptWait interrupt;
-  const std::string password = ReadPassword(arguments);
+  const std::string password = ReadPassword(arguments, "record");
   if (password.size() > NetClient::kMaxPasswordBytes) throw UsageError("the password is longer than 31 bytes");
   const double seconds = arguments.Number("seconds", 0, 0, 1e9);
   const auto timeoutSeconds = arguments.Integer("timeout", 5, 1, 3600);
@@ -77,16 +139,16 @@ int RunRecord(const std::vector<std::string>& args) {
   if (stream.Start() < 0 || client.Start() < 0) throw std::runtime_error("cannot start the network threads");
   std::fprintf(stderr, "tavrix record: connecting to %s, recording to %s\n", target.c_str(), path.c_str());
 
-  bool announced = false;
+  ConnectionReport connection(target);
+  // A failed write has closed the recording: nothing after it would be kept.
   interrupt.Wait(seconds, [&] {
-    if (!announced && client.state() == ConnectionState::kOnline) {
-      std::fprintf(stderr, "tavrix record: logged in\n");
-      announced = true;
-    }
-    return client.IsThreadAlive();
+    connection.Update(client.state());
+    printer.serverClosed.Report(false);
+    return client.IsThreadAlive() && recorder.IsRecording();
   });
   client.Stop();
   stream.Stop();
+  printer.serverClosed.Report(true);
   const std::string writeError = recorder.LastError();
 
   const auto& counters = stream.counters();
@@ -96,7 +158,7 @@ int RunRecord(const std::vector<std::string>& args) {
     return 1;
   }
   if (!writeError.empty()) {
-    std::fprintf(stderr, "tavrix record: the recording stopped: %s\n", writeError.c_str());
+    std::fprintf(stderr, "tavrix record: %s (%s keeps what was written before)\n", writeError.c_str(), path.c_str());
     return 1;
   }
   if (counters.recordedFrames == 0) {

@@ -19,6 +19,8 @@ constexpr std::size_t kMaxIncoming = 65536;
 constexpr std::size_t kMaxClientMessage = 1024;
 // Elements sent per pass when unpaced, so client messages are still read.
 constexpr int kUnpacedBatch = 8;
+// Copies of the flood message sent per pass, between the elements.
+constexpr int kFloodBatch = 64;
 // No 00 00 01 in it, so it can never be taken for a start code.
 constexpr std::uint8_t kGarbage[] = {0x5A, 0x00, 0x02, 0x33, 0x01, 0xC4, 0xFF, 0x10};
 
@@ -90,7 +92,9 @@ int DvrSimulator::Run() {
   while (running() && !stopEvent().IsSet()) {
     pollfd entries[2] = {{listener_.fd(), POLLIN, 0}, {client_.fd(), POLLIN, 0}};
     auto wait = TcpSocket::kPollSlice;
-    if (streaming_ && options_.framesPerSecond > 0) {
+    if (streaming_ && options_.floodCode != 0) {
+      wait = std::chrono::milliseconds(0);  // the flood goes on between frames
+    } else if (streaming_ && options_.framesPerSecond > 0) {
       const auto untilFrame =
           std::chrono::duration_cast<std::chrono::milliseconds>(nextFrame_ - std::chrono::steady_clock::now());
       wait = std::clamp(untilFrame, std::chrono::milliseconds(0), wait);
@@ -238,6 +242,12 @@ void DvrSimulator::SendStream() {
     Note("server closed");
     EndSession();
     return;
+  }
+  if (options_.floodCode != 0) {
+    const ControlMessage flood(options_.floodCode, {0, 0, 0, 0, 0});
+    for (int i = 0; i < kFloodBatch; ++i) {
+      if (!Send(flood.bytes().data(), flood.bytes().size())) return;
+    }
   }
   const int sent = log().elementsSent;
   if (stalled || sourceEnded_ || (options_.stallAfterElements >= 0 && sent >= options_.stallAfterElements)) return;

@@ -43,6 +43,7 @@ class DvrSimulator : public WorkerThread {
     bool splitStartCodes = false;        // start codes split across two writes
     int stallAfterElements = -1;         // stop sending (keep the socket) after n
     int resetAfterElements = -1;         // reset the connection mid-frame after n (once)
+    std::uint16_t floodCode = 0;         // a control message of this code sent over and over (0: none)
   };
 
   // What the simulator has received, in order.

@@ -29,14 +29,24 @@ void VvfForwardScan::CountBlock(std::uint64_t offset, const VvfBlockHeader& head
   summary_.frameIntervals.set(header.frameInterval & 0x7F);
 }
 
-std::uint32_t VvfForwardScan::Next(std::uint8_t* buffer) {
-  for (;;) {
+template <typename Read>
+std::uint32_t VvfForwardScan::Advance(Read read) {
+  while (!stopped_) {
     const std::uint64_t before = reader_.Position();
-    const std::uint32_t length = reader_.ReadNext(buffer);
+    const std::uint32_t length = read();
     if (length > 0) return length;
     // A call that delivers nothing and does not move has met the end.
     if (reader_.Position() == before) return 0;
   }
+  return 0;
+}
+
+std::uint32_t VvfForwardScan::Next(std::uint8_t* buffer) {
+  return Advance([&] { return reader_.ReadNext(buffer); });
+}
+
+std::uint32_t VvfForwardScan::Skip() {
+  return Advance([&] { return reader_.SkipNext(); });
 }
 
 }  // namespace tavrix

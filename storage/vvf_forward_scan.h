@@ -34,18 +34,31 @@ class VvfForwardScan {
   // across long stretches that hold no frames (unused disk space).
   void SetProgressCallback(std::function<void(std::uint64_t offset)> callback) { progress_ = std::move(callback); }
 
-  // The next frame, as ReadNext delivers it; 0 once the source is exhausted.
+  // The next frame, as ReadNext delivers it; 0 once the source is exhausted
+  // or the pass was stopped.
   std::uint32_t Next(std::uint8_t* buffer);
+  // The same frame as Next, described by the reader but not copied.
+  std::uint32_t Skip();
+
+  // Ends the pass early, from the progress callback for instance: the frame
+  // being read is still returned, then Next and Skip return 0.
+  void Stop() { stopped_ = true; }
+  bool stopped() const { return stopped_; }
 
   const BlockSummary& blocks() const { return summary_; }
+  // The blocks before this file offset have been examined.
+  std::uint64_t examinedTo() const { return nextUncounted_; }
 
  private:
   void CountBlock(std::uint64_t offset, const VvfBlockHeader& header, bool valid);
+  template <typename Read>
+  std::uint32_t Advance(Read read);
 
   VvfReader& reader_;
   BlockSummary summary_;
   std::uint64_t nextUncounted_ = 0;  // blocks below this offset are counted
   std::function<void(std::uint64_t)> progress_;
+  bool stopped_ = false;
 };
 
 }  // namespace tavrix

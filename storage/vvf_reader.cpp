@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "storage/block_time.h"
+#include "storage/start_code_search.h"
 
 namespace tavrix {
 namespace {
@@ -24,6 +25,8 @@ std::size_t InBlock(std::uint64_t offset) { return static_cast<std::size_t>(offs
 // Moves back over `count` stream bytes from `offset` (the offset just after
 // the last of them), stepping over block headers.
 std::uint64_t RetreatStream(std::uint64_t offset, int count) {
+  const auto steps = static_cast<std::size_t>(count);
+  if (InBlock(offset) >= kVvfHeaderSize + steps) return offset - steps;  // no header on the way
   for (int i = 0; i < count; ++i) {
     --offset;
     if (InBlock(offset) < kVvfHeaderSize) {
@@ -53,13 +56,16 @@ bool IsBackwardStartCode(std::uint32_t window) {
   return (window & 0x00FFFFFF) == 0x010000 && IsFrameCode(static_cast<std::uint8_t>(window >> 24));
 }
 
+// What a walk without copies keeps of each frame: its start code and the
+// byte that holds a picture's channel.
+constexpr std::size_t kFrameHeadBytes = 5;
+
 std::string ErrorLine(const std::string& path, const char* what) { return path + ": " + what; }
 
 }  // namespace
 
 VvfReader::VvfReader()
     : timeBias_(StandardTimeBias()),
-      block_(std::make_unique<std::uint8_t[]>(kVvfBlockSize)),
       frameBuffer_(std::make_unique<std::uint8_t[]>(kMaxFrameBytes)) {
   frameBuffer_[2] = 0x01;
 }
@@ -92,8 +98,8 @@ bool VvfReader::Open(const std::string& path, bool isDisk) {
     return false;
   }
   fd_ = fd;
+  cache_.Reset(fd, isDisk);
   sourceName_ = path;
-  isDisk_ = isDisk;
   size_ = size;
   position_ = 0;
   lastBackward_ = false;
@@ -105,6 +111,7 @@ bool VvfReader::Open(const std::string& path, bool isDisk) {
 void VvfReader::Close() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
+  cache_.Reset(-1, false);
   blockLoaded_ = false;
   size_ = 0;
   position_ = 0;
@@ -166,16 +173,10 @@ VvfReader::BlockRead VvfReader::ReadBlock(std::uint64_t offset) {
   // A frame shorter than a block is read many times from the same block.
   if (blockLoaded_ && offset == blockOffset_) return BlockRead::kOk;
   blockLoaded_ = false;
-  std::size_t got = 0;
-  while (got < kVvfBlockSize) {
-    const ssize_t n = pread(fd_, block_.get() + got, kVvfBlockSize - got, static_cast<off_t>(offset + got));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return BlockRead::kShort;
-    got += static_cast<std::size_t>(n);
-  }
-  if (isDisk_) SwapWordBytes(block_.get(), kVvfBlockSize);
+  const std::uint8_t* block = cache_.Block(offset);
+  if (block == nullptr) return BlockRead::kShort;
   VvfBlockHeader header;
-  const bool valid = DecodeBlockHeader(block_.get(), bigEndian_, header);
+  const bool valid = DecodeBlockHeader(block, bigEndian_, header);
   if (blockObserver_) blockObserver_(offset, header, valid);
   // Interval and channel mask are taken before the check; only the time
   // waits for a block that passes it.
@@ -183,51 +184,62 @@ VvfReader::BlockRead VvfReader::ReadBlock(std::uint64_t offset) {
   info_.blockChannelMask = header.channelMask;
   if (!valid) return BlockRead::kRejected;
   info_.time = BlockTimeToLocal(header.blockTime, timeBias_);
+  block_ = block;
   blockOffset_ = offset;
   blockLoaded_ = true;
   return BlockRead::kOk;
 }
 
+void VvfReader::Gather(const std::uint8_t* bytes, std::size_t count) {
+  const std::size_t kept = std::min(count, kMaxFrameBytes - collected_);
+  if (collected_ < storeLimit_) {
+    std::memcpy(frameBuffer_.get() + collected_, bytes, std::min(kept, storeLimit_ - collected_));
+  }
+  collected_ += kept;
+}
+
+void VvfReader::StartGathering(std::size_t codeEnd) {
+  collecting_ = true;
+  collected_ = 4;
+  frameBuffer_[0] = 0x00;
+  frameBuffer_[1] = 0x00;
+  frameBuffer_[2] = 0x01;
+  frameBuffer_[3] = block_[codeEnd];
+  gatherStart_ = RetreatStream(blockOffset_ + codeEnd + 1, 4);
+}
+
 std::size_t VvfReader::ScanForward(std::size_t from) {
-  const std::uint8_t* bytes = block_.get();
-  std::size_t i = from;
-  while (i < kVvfBlockSize) {
-    if ((window_ & 0xFF) != 0x01) {
-      // Only the byte after a 0x01 can complete a start code: take everything
-      // up to and including the next 0x01 in one piece.
-      const void* hit = std::memchr(bytes + i, 0x01, kVvfBlockSize - i);
-      const std::size_t end = hit ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(hit) - bytes) + 1
-                                  : kVvfBlockSize;
-      const std::size_t run = end - i;
-      if (collecting_) {
-        const std::size_t kept = std::min(run, kMaxFrameBytes - collected_);
-        std::memcpy(frameBuffer_.get() + collected_, bytes + i, kept);
-        collected_ += kept;
-      }
-      if (run >= 4) {
-        const std::uint8_t* last = bytes + end - 4;
-        window_ = static_cast<std::uint32_t>(last[0]) << 24 | static_cast<std::uint32_t>(last[1]) << 16 |
-                  static_cast<std::uint32_t>(last[2]) << 8 | last[3];
-      } else {
-        for (std::size_t k = i; k < end; ++k) window_ = window_ << 8 | bytes[k];
-      }
-      i = end;
-      continue;
-    }
-    const std::uint8_t byte = bytes[i];
-    window_ = window_ << 8 | byte;
-    if (collecting_ && collected_ < kMaxFrameBytes) frameBuffer_[collected_++] = byte;
+  const std::uint8_t* bytes = block_;
+  // A start code that ends in the first bytes may have begun before them (in
+  // the window): those are taken one at a time. The fourth is among them as
+  // a forward read starts on the first byte of a start code.
+  const std::size_t head = std::min(from + 4, kVvfBlockSize);
+  for (std::size_t i = from; i < head; ++i) {
+    window_ = window_ << 8 | bytes[i];
+    if (collecting_) Gather(bytes + i, 1);
     if (IsForwardStartCode(window_)) {
       if (collecting_) return i;
-      collecting_ = true;
-      collected_ = 4;
-      frameBuffer_[0] = 0x00;
-      frameBuffer_[1] = 0x00;
-      frameBuffer_[2] = 0x01;
-      frameBuffer_[3] = byte;
-      gatherStart_ = RetreatStream(blockOffset_ + i + 1, 4);
+      StartGathering(i);
     }
-    ++i;
+  }
+  // Every later start code lies wholly in this block.
+  std::size_t taken = head;  // bytes before this index are gathered
+  for (std::size_t code = findStartCode_(bytes, head - 3, kVvfBlockSize); code < kVvfBlockSize;
+       code = findStartCode_(bytes, code + 4, kVvfBlockSize)) {
+    const std::size_t codeEnd = code + 3;
+    window_ = 0x00000100u | bytes[codeEnd];
+    if (collecting_) {
+      Gather(bytes + taken, codeEnd + 1 - taken);
+      return codeEnd;
+    }
+    StartGathering(codeEnd);
+    taken = codeEnd + 1;
+  }
+  if (collecting_) Gather(bytes + taken, kVvfBlockSize - taken);
+  if (kVvfBlockSize - from >= 4) {
+    const std::uint8_t* last = bytes + kVvfBlockSize - 4;
+    window_ = static_cast<std::uint32_t>(last[0]) << 24 | static_cast<std::uint32_t>(last[1]) << 16 |
+              static_cast<std::uint32_t>(last[2]) << 8 | last[3];
   }
   return kVvfBlockSize;
 }
@@ -253,6 +265,8 @@ VvfReader::ForwardResult VvfReader::ReadForward(std::uint8_t* buffer) {
     lastBackward_ = false;
     RestartScan();
   }
+  // A frame is gathered within one call, so the choice holds for all of it.
+  storeLimit_ = buffer != nullptr ? kMaxFrameBytes : kFrameHeadBytes;
   std::uint64_t start = BlockStart(position_);
   if (!EnterBlockForward(start)) return {};
   std::size_t index = std::max(InBlock(position_), kVvfHeaderSize);
@@ -281,7 +295,8 @@ VvfReader::ForwardResult VvfReader::DeliverForward(std::uint8_t* buffer, std::ui
     length = collected_ - 4;
   }
   if (length > 0) {
-    std::memcpy(buffer, frame, length);
+    if (buffer != nullptr) std::memcpy(buffer, frame, length);
+    frameCode_ = code;
     info_.audio = audio;
     info_.channel = audio ? code - kFirstAudioCode : frameBuffer_[4] & 0x0F;
     info_.length = static_cast<std::uint32_t>(length);
@@ -294,6 +309,8 @@ VvfReader::ForwardResult VvfReader::DeliverForward(std::uint8_t* buffer, std::ui
 }
 
 std::uint32_t VvfReader::ReadNext(std::uint8_t* buffer) { return ReadForward(buffer).length; }
+
+std::uint32_t VvfReader::SkipNext() { return ReadForward(nullptr).length; }
 
 std::uint32_t VvfReader::ReadPrev(std::uint8_t* buffer) {
   if (fd_ < 0) return 0;
@@ -359,6 +376,7 @@ std::uint32_t VvfReader::DeliverBackward(std::uint8_t* buffer) {
   }
   if (length > 0) {
     std::memcpy(buffer, frame, length);
+    frameCode_ = code;
     // Backward play skips audio, so an audio frame leaves the channel as it was.
     info_.audio = audio;
     if (!audio) info_.channel = collected_ > 4 ? frame[4] & 0x0F : 0;

@@ -9,6 +9,8 @@
 #include "media/format_variant.h"
 #include "media/frame_info.h"
 #include "media/frame_limits.h"
+#include "storage/block_cache.h"
+#include "storage/start_code_search.h"
 #include "storage/vvf_block.h"
 
 namespace tavrix {
@@ -23,7 +25,7 @@ namespace tavrix {
 class VvfReader {
  public:
   // The caller's buffer for ReadNext, ReadPrev and ReadAtTarget must hold
-  // this many bytes; longer frames are cut to it.
+  // kMaxFrameBytes bytes; longer frames are cut to it.
 
   // Called for every block whose header the reader examines, with the
   // block's file offset and whether its check byte matched. A block may be
@@ -63,6 +65,9 @@ class VvfReader {
   // their start code on; audio frames as their samples only.
   std::uint32_t ReadNext(std::uint8_t* buffer);
   std::uint32_t ReadPrev(std::uint8_t* buffer);
+  // ReadNext for a walk that needs only where frames are and what they are:
+  // the same frames, positions and frame info, but no bytes are copied.
+  std::uint32_t SkipNext();
   // The first complete video frame that begins after the start of the block
   // holding the seek target.
   std::uint32_t ReadAtTarget(std::uint8_t* buffer);
@@ -72,6 +77,9 @@ class VvfReader {
   // File offset of the first byte of the start code of the frame last
   // delivered.
   std::uint64_t FrameOffset() const { return frameOffset_; }
+  // The last byte of its start code (0xF8 update picture, 0xF9 full picture,
+  // 0xFA-0xFD audio).
+  std::uint8_t FrameCode() const { return frameCode_; }
   // The time of the last block header read; false before any was read or
   // when the source is closed.
   bool GetBlockTime(CalendarTime& out) const;
@@ -94,11 +102,17 @@ class VvfReader {
   void ResetGathering();
   // Reads the block at start for a forward scan; false ends the call.
   bool EnterBlockForward(std::uint64_t start);
+  // buffer is nullptr for SkipNext.
   ForwardResult ReadForward(std::uint8_t* buffer);
   // Scans the current block from index `from`; returns the index of the byte
   // that completed the start code after a gathered frame, or kVvfBlockSize
   // when the block ended first.
   std::size_t ScanForward(std::size_t from);
+  // Begins a frame at the start code that ends at index codeEnd of the block.
+  void StartGathering(std::size_t codeEnd);
+  // Adds stream bytes to the frame being gathered, up to kMaxFrameBytes;
+  // only its first bytes are stored when nothing will be copied out.
+  void Gather(const std::uint8_t* bytes, std::size_t count);
   // codeEnd: file offset of the last byte of the start code that ended the frame.
   ForwardResult DeliverForward(std::uint8_t* buffer, std::uint64_t codeEnd);
   std::uint32_t DeliverBackward(std::uint8_t* buffer);
@@ -106,7 +120,6 @@ class VvfReader {
   int fd_ = -1;
   std::string sourceName_;
   std::string lastError_;
-  bool isDisk_ = false;
   bool bigEndian_ = false;
   std::int32_t timeBias_;
   BlockObserver blockObserver_;
@@ -120,12 +133,16 @@ class VvfReader {
   std::uint32_t window_ = 0xFFFFFFFF;
   bool collecting_ = false;
   std::size_t collected_ = 0;
+  std::size_t storeLimit_ = kMaxFrameBytes;  // bytes of the gathered frame kept in frameBuffer_
   bool lastBackward_ = false;
   std::uint64_t gatherStart_ = 0;  // file offset of the start code being gathered from
   std::uint64_t frameOffset_ = 0;
+  std::uint8_t frameCode_ = 0;
 
   FrameInfo info_;
-  std::unique_ptr<std::uint8_t[]> block_;
+  const StartCodeSearch findStartCode_ = FastestStartCodeSearch();
+  BlockCache cache_;
+  const std::uint8_t* block_ = nullptr;  // the block at blockOffset_, in cache_
   std::unique_ptr<std::uint8_t[]> frameBuffer_;
 };
 

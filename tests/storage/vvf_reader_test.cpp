@@ -496,6 +496,101 @@ TEST_F(ReaderTest, SeekIgnoresPositionsPastTheEnd) {
   EXPECT_EQ(reader_.Position(), 8191u);
 }
 
+// Several megabytes: frames cross the megabyte boundaries at which the reader
+// fetches its blocks, and one is damaged on each side of the first boundary.
+Recording RecordingOfMegabytes(int megabytes) {
+  Recording recording;
+  recording.builder().AddFiller(500);
+  for (int frame = 0; recording.stream().size() < static_cast<std::size_t>(megabytes) * kVvfPayloadSize * 256;
+       ++frame) {
+    recording.Video(frame % 4, frame % 8 == 0, 900 + static_cast<std::size_t>(frame * 397 % 9000));
+    if (frame % 5 == 4) recording.Audio(frame % 3, 800);
+  }
+  recording.Terminate();
+  return recording;
+}
+
+TEST_F(ReaderTest, LargeRecordingsReadTheSameInBothDirectionsAcrossMegabytes) {
+  const Recording recording = RecordingOfMegabytes(3);
+  const auto expected = recording.Expected();
+  const auto image = MakeVvfImage(recording.stream());
+  ASSERT_GT(image.size(), 3u << 20);
+  for (const bool disk : {false, true}) {
+    SCOPED_TRACE(disk ? "disk" : "file");
+    auto stored = image;
+    if (disk) testing::SwapToDiskOrder(stored);
+    OpenImage(stored, disk);
+    EXPECT_EQ(ReadAllForward(), expected);
+    EXPECT_EQ(VideoOnly(ReadAllBackward()), Reversed(VideoOnly(expected)));
+
+    // Jumps back and forth between megabytes, as fast play and seeks do: a
+    // frame read forward, then the video frame before it backward.
+    for (std::size_t before : {expected.size() - 9, std::size_t{2}, expected.size() / 2, std::size_t{40}}) {
+      while (expected[before].audio) ++before;
+      reader_.Seek(expected[before + 1].fileOffset);
+      EXPECT_EQ(Delivered(reader_.ReadNext(buffer_.get())), expected[before + 1]);
+      EXPECT_EQ(Delivered(reader_.ReadPrev(buffer_.get())), expected[before]);
+    }
+  }
+}
+
+// The walk without copies meets the same frames, positions and failures as
+// ReadNext, call for call, on every kind of recording.
+TEST_F(ReaderTest, SkipNextMirrorsReadNext) {
+  struct Case {
+    const char* name;
+    std::vector<std::uint8_t> image;
+  };
+  Recording large = RecordingOfMegabytes(2);
+  auto damaged = MakeVvfImage(large.stream());
+  for (const std::size_t block : {std::size_t{3}, std::size_t{255}, std::size_t{256}, std::size_t{300}}) {
+    testing::CorruptCheckByte(damaged, block);
+  }
+  Recording longFrame;
+  longFrame.Audio(0, 300);
+  longFrame.Video(1, true, 200000);
+  longFrame.Video(2, false, 10);
+  longFrame.Terminate();
+  Recording split;
+  split.Video(0, true, 700);
+  split.builder().SplitNextStartCode(2);
+  split.Audio(1, 100);
+  split.builder().SplitNextStartCode(3);
+  split.Video(2, true, 20);
+  split.Terminate();
+  auto cut = MakeVvfImage(MixedRecording().stream());
+  cut.resize(cut.size() - 100);
+  const Case cases[] = {{"mixed", MakeVvfImage(MixedRecording().stream())},
+                        {"damaged", damaged},
+                        {"long frame", MakeVvfImage(longFrame.stream())},
+                        {"split start codes", MakeVvfImage(split.stream())},
+                        {"cut short", cut}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    OpenImage(c.image);
+    VvfReader skipper;
+    ASSERT_TRUE(skipper.Open(file_->path(), false));
+    skipper.SetTimeBias(0);
+    int unchanged = 0;
+    for (int call = 0; unchanged < 3; ++call) {
+      SCOPED_TRACE(call);
+      const std::uint64_t before = reader_.Position();
+      const std::uint32_t read = reader_.ReadNext(buffer_.get());
+      ASSERT_EQ(skipper.SkipNext(), read);
+      ASSERT_EQ(skipper.Position(), reader_.Position());
+      unchanged = reader_.Position() == before ? unchanged + 1 : 0;
+      if (read == 0) continue;
+      EXPECT_EQ(skipper.FrameOffset(), reader_.FrameOffset());
+      EXPECT_EQ(skipper.frameInfo().audio, reader_.frameInfo().audio);
+      EXPECT_EQ(skipper.frameInfo().channel, reader_.frameInfo().channel);
+      EXPECT_EQ(skipper.frameInfo().length, reader_.frameInfo().length);
+      EXPECT_EQ(skipper.frameInfo().time, reader_.frameInfo().time);
+      const std::uint8_t code = reader_.frameInfo().audio ? skipper.FrameCode() : buffer_[3];
+      EXPECT_EQ(skipper.FrameCode(), code);
+    }
+  }
+}
+
 TEST(ReaderOpen, RefusesWhatIsNoRecordingSource) {
   VvfReader reader;
   EXPECT_FALSE(reader.Open("/nonexistent/recording.vvf", false));
