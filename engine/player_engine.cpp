@@ -33,6 +33,8 @@ PlayerEngine::PlayerEngine(PictureSink& sink, AudioOut::ErrorReporter audioError
 }
 
 PlayerEngine::~PlayerEngine() {
+  // The observer is often the engine's owner, half destroyed by now.
+  reporter_.SetObserver(nullptr);
   // Every wait of both loops ends on their stop events, so this returns
   // promptly; the members must outlive the threads that use them.
   StopThreads("the player shut down");

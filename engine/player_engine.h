@@ -55,9 +55,9 @@ class PlayerEngine {
   PlayerEngine(const PlayerEngine&) = delete;
   PlayerEngine& operator=(const PlayerEngine&) = delete;
 
-  // Where the reports go; nullptr for none. Set it before the first command;
-  // it must outlive the engine or be removed first (the last reports come
-  // while the engine is destroyed).
+  // Where the reports go; nullptr for none. Set it before the first command.
+  // Nothing is reported once the engine is being destroyed, so an owner may
+  // be its observer.
   void SetObserver(EngineObserver* observer) { reporter_.SetObserver(observer); }
 
   // Sets up the formats of the recorder: the video FormatVariant, the audio
@@ -154,9 +154,9 @@ class PlayerEngine {
   // thread composes every picture it shows into frames of the given layout
   // and writes them at the recording's frame rate, with the sound it plays
   // at normal speed. It needs a picture shown first (for the frame size) and
-  // ends with playback: on CloseSource, another OpenSource, a mode switch and
-  // destruction, reported through OnCaptureEnded. The playback commands are
-  // the caller's: a capture does not pause or play by itself.
+  // ends with playback: on CloseSource, another OpenSource or a mode switch,
+  // reported through OnCaptureEnded, and on destruction. The playback
+  // commands are the caller's: a capture does not pause or play by itself.
   CommandResult StartAviCapture(const AviCaptureOptions& options);
   // Stops and closes the file whenever a capture runs, whatever else the
   // engine does; not ok when the file could not be completed or held no
