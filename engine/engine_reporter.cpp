@@ -2,34 +2,42 @@
 
 namespace tavrix {
 
+void EngineReporter::SetObserver(EngineObserver* observer) {
+  std::lock_guard lock(mutex_);
+  observer_ = observer;
+}
+
 void EngineReporter::StateChanged(PlaybackState state, PlaybackSpeed speed) {
-  {
-    std::lock_guard lock(stateMutex_);
-    if (state == lastState_ && speed == lastSpeed_) return;
-    lastState_ = state;
-    lastSpeed_ = speed;
-  }
-  if (EngineObserver* observer = observer_.load()) observer->OnStateChanged(state, speed);
+  std::lock_guard lock(mutex_);
+  if (state == lastState_ && speed == lastSpeed_) return;
+  lastState_ = state;
+  lastSpeed_ = speed;
+  if (observer_ != nullptr) observer_->OnStateChanged(state, speed);
 }
 
 void EngineReporter::EndOfSource() {
-  if (EngineObserver* observer = observer_.load()) observer->OnEndOfSource();
+  std::lock_guard lock(mutex_);
+  if (observer_ != nullptr) observer_->OnEndOfSource();
 }
 
 void EngineReporter::PlaybackError(const std::string& message) {
-  if (EngineObserver* observer = observer_.load()) observer->OnPlaybackError(message);
+  std::lock_guard lock(mutex_);
+  if (observer_ != nullptr) observer_->OnPlaybackError(message);
 }
 
 void EngineReporter::CaptureEnded(EngineObserver::Capture capture, bool ok, const std::string& message) {
-  if (EngineObserver* observer = observer_.load()) observer->OnCaptureEnded(capture, ok, message);
+  std::lock_guard lock(mutex_);
+  if (observer_ != nullptr) observer_->OnCaptureEnded(capture, ok, message);
 }
 
 void EngineReporter::Notify(NetNotification notification) {
-  if (EngineObserver* observer = observer_.load()) observer->OnNetNotification(notification);
+  std::lock_guard lock(mutex_);
+  if (observer_ != nullptr) observer_->OnNetNotification(notification);
 }
 
 void EngineReporter::ConnectionStateChanged(ConnectionState state) {
-  if (EngineObserver* observer = observer_.load()) observer->OnConnectionStateChanged(state);
+  std::lock_guard lock(mutex_);
+  if (observer_ != nullptr) observer_->OnConnectionStateChanged(state);
 }
 
 }  // namespace tavrix

@@ -1,5 +1,4 @@
 #pragma once
-#include <atomic>
 #include <mutex>
 #include <string>
 
@@ -11,10 +10,12 @@ namespace tavrix {
 // Hands the engine's reports to its observer, when one is set. The network
 // client reports through it too (notifications and state changes). Every
 // report is made on the thread that calls it: the engine calls it only from
-// its own threads.
+// its own threads. Reports are made one at a time, under a lock that
+// SetObserver takes too: once SetObserver has returned, the observer it
+// replaced is not called any more, not even by a report already under way.
 class EngineReporter final : public NetNotificationReceiver {
  public:
-  void SetObserver(EngineObserver* observer) { observer_.store(observer); }
+  void SetObserver(EngineObserver* observer);
 
   // Reports the state with the speed when either differs from the pair
   // reported last.
@@ -27,8 +28,8 @@ class EngineReporter final : public NetNotificationReceiver {
   void ConnectionStateChanged(ConnectionState state) override;
 
  private:
-  std::atomic<EngineObserver*> observer_{nullptr};
-  std::mutex stateMutex_;
+  std::mutex mutex_;
+  EngineObserver* observer_ = nullptr;
   PlaybackState lastState_ = PlaybackState::Idle;
   PlaybackSpeed lastSpeed_ = PlaybackSpeed::Normal();
 };

@@ -56,8 +56,9 @@ class PlayerEngine {
   PlayerEngine& operator=(const PlayerEngine&) = delete;
 
   // Where the reports go; nullptr for none. Set it before the first command.
-  // Nothing is reported once the engine is being destroyed, so an owner may
-  // be its observer.
+  // Once it has returned the observer it replaced is not called any more, so
+  // an observer may go away after removing itself. Nothing is reported once
+  // the engine is being destroyed.
   void SetObserver(EngineObserver* observer) { reporter_.SetObserver(observer); }
 
   // Sets up the formats of the recorder: the video FormatVariant, the audio

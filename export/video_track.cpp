@@ -1,5 +1,7 @@
 #include "export/video_track.h"
 
+#include <cstring>
+
 #include "export/ffmpeg_error.h"
 
 extern "C" {
@@ -9,6 +11,9 @@ extern "C" {
 namespace tavrix {
 
 namespace {
+
+// Beyond the longest over-read of the converters' vector code.
+constexpr std::size_t kSourcePadding = 64;
 
 // The pixel format each encoder gets: lossless ones keep the RGB pixels.
 AVPixelFormat EncoderPixelFormat(VideoCodec codec) {
@@ -114,6 +119,7 @@ int VideoTrack::Open(MediaFile& file, const EncoderSettings& settings, int width
     error = "cannot convert pictures for the video encoder";
     return kExportEncoderFailed;
   }
+  source_.assign(static_cast<std::size_t>(width) * 3 * static_cast<std::size_t>(height) + kSourcePadding, 0);
   const int* bt601 = sws_getCoefficients(SWS_CS_ITU601);
   sws_setColorspaceDetails(scaler_.get(), bt601, 1, bt601, fullRange ? 1 : 0, 0, 1 << 16, 1 << 16);
   return kExportOk;
@@ -127,7 +133,8 @@ bool VideoTrack::Write(MediaFile& file, const std::uint8_t* picture, std::int64_
   }
   // Bottom-up rows: start at the last row and walk upwards.
   const int stride = width_ * 3;
-  const std::uint8_t* source[1] = {picture + static_cast<std::ptrdiff_t>(height_ - 1) * stride};
+  std::memcpy(source_.data(), picture, static_cast<std::size_t>(stride) * static_cast<std::size_t>(height_));
+  const std::uint8_t* source[1] = {source_.data() + static_cast<std::ptrdiff_t>(height_ - 1) * stride};
   const int sourceStride[1] = {-stride};
   sws_scale(scaler_.get(), source, sourceStride, 0, height_, frame_->data, frame_->linesize);
   frame_->pts = index;
@@ -142,6 +149,7 @@ void VideoTrack::Close() {
   frame_.reset();
   packet_.reset();
   encoder_.reset();
+  source_ = {};
   stream_ = nullptr;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "export/encoder_choice.h"
 #include "export/export_status.h"
@@ -30,6 +31,10 @@ class VideoTrack {
   ScalerPtr scaler_;
   FramePtr frame_;
   PacketPtr packet_;
+  // The picture being converted, with room after it: the converters read a
+  // little past the end of a row, and a caller's picture may end where its
+  // memory does.
+  std::vector<std::uint8_t> source_;
   AVStream* stream_ = nullptr;
   int width_ = 0;
   int height_ = 0;

@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
-#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -17,6 +14,7 @@
 #include "tests/engine/engine_recording.h"
 #include "tests/engine/observer_log.h"
 #include "tests/export/ffprobe.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/vvf_fixture.h"
 
 namespace tavrix {
@@ -67,10 +65,10 @@ std::vector<std::uint8_t> ExpectedFrames(const EngineRecording& recording, int w
 // NTSC and then PAL pictures through one engine: the second capture is
 // composed at its own, larger size.
 TEST(EngineAviCapture, WritesTheComposedPicturesAndTheSoundPlayedAtTheRecordingsFrameRate) {
+  ObserverLog log;
   PlayerUnderTest player;
   ASSERT_TRUE(player.created);
   PlayerEngine& engine = *player.engine;
-  ObserverLog log;
   engine.SetObserver(&log);
   for (const std::uint32_t height : {kNtscHeight, kPalHeight}) {
     SCOPED_TRACE(height);
@@ -92,7 +90,7 @@ TEST(EngineAviCapture, WritesTheComposedPicturesAndTheSoundPlayedAtTheRecordings
 
     PlayerEngine::AviCaptureOptions options;
     options.path = file->directory() + "/capture.avi";
-    options.encoder.codec = VideoCodec::kRaw;
+    options.encoder.codec = VideoCodec::kFfv1;  // lossless, in RGB
     options.showTime = false;
     ASSERT_TRUE(engine.StartAviCapture(options));
     EXPECT_TRUE(engine.IsAviCapturing());
@@ -139,8 +137,8 @@ TEST(EngineAviCapture, EndsWithPlaybackAndSaysWhy) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.reason);
-    PlayerUnderTest player;
     ObserverLog log;
+    PlayerUnderTest player;
     PlayerEngine& engine = *player.engine;
     engine.SetObserver(&log);
     engine.SetRepeat(true);
@@ -170,72 +168,22 @@ TEST(EngineAviCapture, EndsWithPlaybackAndSaysWhy) {
   }
 }
 
-// Files of this process may grow to `bytes` only while it lives: a write
-// past that fails as on a full disk (EFBIG, the signal ignored).
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-    getrlimit(RLIMIT_FSIZE, &previous_);
-    rlimit limited = previous_;
-    limited.rlim_cur = bytes;
-    set_ = setrlimit(RLIMIT_FSIZE, &limited) == 0;
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &previous_);
-    std::signal(SIGXFSZ, previousHandler_);
-  }
-  bool set() const { return set_; }
-
- private:
-  rlimit previous_{};
-  void (*previousHandler_)(int) = nullptr;
-  bool set_ = false;
-};
-
-// The engine goes away during a capture: the file is completed, and nothing
-// is reported to an observer that may be going away with it.
-TEST(EngineAviCapture, DestructionCompletesTheFileWithoutAReport) {
-  const auto file = testing::Interleaved(3).Write();
-  ObserverLog log;
-  PlayerUnderTest player;
-  player.engine->SetObserver(&log);
-  player.engine->SetRepeat(true);
-  ASSERT_TRUE(player.engine->OpenSource(file->path(), false));
-  ASSERT_TRUE(WaitUntil([&] { return player.Shown() > 0; }));
-  PlayerEngine::AviCaptureOptions options;
-  options.path = file->directory() + "/capture.avi";
-  ASSERT_TRUE(player.engine->StartAviCapture(options));
-  const std::uint64_t shown = player.Shown();
-  ASSERT_TRUE(WaitUntil([&] { return player.Shown() > shown + 5; }));
-  const std::size_t states = log.Snapshot().states.size();
-
-  player.engine.reset();
-  const Reports reports = log.Snapshot();
-  EXPECT_TRUE(reports.captures.empty());
-  EXPECT_EQ(reports.states.size(), states) << "not even the end of playback";
-  const test::ProbedFile probed = test::Probe(options.path);
-  ASSERT_TRUE(probed.ok) << probed.error;
-  ASSERT_NE(probed.First("video"), nullptr);
-  EXPECT_GT(probed.First("video")->frames, 0);
-}
-
 // A full disk: the capture ends by itself, removes what it could not
 // complete and says why; playback goes on.
 TEST(EngineAviCapture, AFailedWriteEndsTheCaptureWithTheReason) {
   const auto file = testing::Interleaved(3).Write();
-  const FileSizeLimit limit(2 << 20);  // two uncompressed frames and a bit
+  const testing::FileSizeLimit limit(1 << 20);
   ASSERT_TRUE(limit.set());
+  ObserverLog log;
   PlayerUnderTest player;
   PlayerEngine& engine = *player.engine;
-  ObserverLog log;
   engine.SetObserver(&log);
   engine.SetRepeat(true);
   ASSERT_TRUE(engine.OpenSource(file->path(), false));
   ASSERT_TRUE(WaitUntil([&] { return player.Shown() > 0; }));
   PlayerEngine::AviCaptureOptions options;
   options.path = file->directory() + "/capture.avi";
-  options.encoder.codec = VideoCodec::kRaw;
+  options.encoder.codec = VideoCodec::kFfv1;
   ASSERT_TRUE(engine.StartAviCapture(options));
   ASSERT_TRUE(log.WaitFor([](const Reports& r) { return !r.captures.empty(); }));
   const Reports reports = log.Snapshot();

@@ -31,10 +31,10 @@ bool Contains(const std::vector<T>& values, const T& value) {
 TEST(EngineObserver, PlaybackFromOpenToEitherEndAndCloseIsFollowedThroughTheReports) {
   EngineRecording recording = testing::Interleaved(3);
   const auto file = recording.Write();
+  ObserverLog log;
   PlayerUnderTest player;
   ASSERT_TRUE(player.created);
   PlayerEngine& engine = *player.engine;
-  ObserverLog log;
   engine.SetObserver(&log);
   const PlaybackSpeed fast(8);
   engine.SetSpeed(fast);
@@ -67,9 +67,9 @@ TEST(EngineObserver, PlaybackFromOpenToEitherEndAndCloseIsFollowedThroughTheRepo
 
 TEST(EngineObserver, RepeatPlaysOnWithoutAnEndAndSpeedChangesAreReported) {
   const auto file = testing::Interleaved(2).Write();
+  ObserverLog log;
   PlayerUnderTest player;
   PlayerEngine& engine = *player.engine;
-  ObserverLog log;
   engine.SetObserver(&log);
   engine.SetRepeat(true);
   ASSERT_TRUE(engine.OpenSource(file->path(), false));
@@ -84,6 +84,35 @@ TEST(EngineObserver, RepeatPlaysOnWithoutAnEndAndSpeedChangesAreReported) {
   const ObserverLog::Reports reports = log.Snapshot();
   EXPECT_EQ(reports.ends, 0);
   EXPECT_FALSE(reports.SawState(PlaybackState::Paused));
+}
+
+TEST(EngineObserver, AnObserverRemovedIsNeverCalledAgain) {
+  const auto file = testing::Interleaved(2).Write();
+  PlayerUnderTest player;
+  PlayerEngine& engine = *player.engine;
+  auto log = std::make_unique<ObserverLog>();
+  engine.SetObserver(log.get());
+  engine.SetRepeat(true);
+  ASSERT_TRUE(engine.OpenSource(file->path(), false));
+  const auto toggle = [&](int times) {
+    for (int i = 0; i < times; ++i) {
+      const std::uint64_t taken = engine.GetCommandsTaken();
+      ASSERT_TRUE(i % 2 == 0 ? engine.Pause() : engine.PlayForward(PlaybackSpeed::Normal()));
+      ASSERT_TRUE(testing::WaitUntil([&] { return engine.GetCommandsTaken() > taken; }));
+    }
+  };
+  toggle(10);
+  ASSERT_TRUE(log->WaitFor([](const ObserverLog::Reports& r) { return r.states.size() >= 10; }));
+
+  // Removed while reports are being made, then gone.
+  engine.Pause();
+  engine.SetObserver(nullptr);
+  const std::size_t reported = log->Snapshot().states.size();
+  toggle(10);
+  EXPECT_EQ(log->Snapshot().states.size(), reported);
+  log.reset();
+  toggle(10);
+  EXPECT_TRUE(engine.CloseSource());
 }
 
 // The probe reads the whole of these at once: nothing in them decodes.
@@ -104,9 +133,9 @@ TEST(EngineObserver, ASourceWithoutAnyDecodablePictureIsReportedAndPausesAtOnce)
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const testing::TempFile source(c.bytes);
+    ObserverLog log;
     PlayerUnderTest player;
     PlayerEngine& engine = *player.engine;
-    ObserverLog log;
     engine.SetObserver(&log);
     ASSERT_TRUE(engine.OpenSource(source.path(), c.openAsDisk));
     ASSERT_TRUE(log.WaitFor([](const ObserverLog::Reports& r) { return !r.errors.empty(); }));
@@ -130,9 +159,9 @@ TEST(EngineObserver, FiveFailedReadsInsideTheSourcePauseWithAReportThatSaysWhere
   for (std::size_t block = 0; block < 6; ++block) testing::CorruptCheckByte(image, block);
   const testing::TempFile source(image);
 
+  ObserverLog log;
   PlayerUnderTest player;
   PlayerEngine& engine = *player.engine;
-  ObserverLog log;
   engine.SetObserver(&log);
   ASSERT_TRUE(engine.OpenSource(source.path(), false));
   ASSERT_TRUE(log.WaitFor([](const ObserverLog::Reports& r) { return !r.errors.empty(); }));
@@ -164,9 +193,9 @@ std::unique_ptr<DvrSimulator> StartDvr() {
 TEST(EngineObserver, ClientModeReportsConnectionStatesLoginFailureAndTheRecordingThatEndedWithTheStream) {
   const auto dvr = StartDvr();
   ASSERT_NE(dvr, nullptr);
+  ObserverLog log;
   PlayerUnderTest player;
   PlayerEngine& engine = *player.engine;
-  ObserverLog log;
   engine.SetObserver(&log);
   ASSERT_TRUE(player.SetMode(EngineMode::Client));
 

@@ -121,9 +121,9 @@ TEST(EngineRefusals, ClientMode) {
 TEST(EngineRefusals, BadArgumentsWhileARecordingPlays) {
   const auto file = testing::Interleaved(3).Write();
   const std::uint64_t size = testing::ReadWholeFile(file->path()).size();
+  testing::ObserverLog log;
   PlayerUnderTest player;
   PlayerEngine& engine = *player.engine;
-  testing::ObserverLog log;
   engine.SetObserver(&log);
   ASSERT_TRUE(engine.OpenSource(file->path(), false));
   ASSERT_TRUE(log.WaitFor([](const testing::ObserverLog::Reports& r) { return r.ends == 1; }));
@@ -169,9 +169,9 @@ TEST(EngineRefusals, BadArgumentsWhileARecordingPlays) {
 // Nothing decodes, so there is no picture size to capture at.
 TEST(EngineRefusals, AviCaptureNeedsAPictureShownFirst) {
   const testing::TempFile garbage(std::vector<std::uint8_t>(9000, 0x5A));
+  testing::ObserverLog log;
   PlayerUnderTest player;
   PlayerEngine& engine = *player.engine;
-  testing::ObserverLog log;
   engine.SetObserver(&log);
   ASSERT_TRUE(engine.OpenSource(garbage.path(), false));
   ASSERT_TRUE(log.WaitFor([](const testing::ObserverLog::Reports& r) { return !r.errors.empty(); }));

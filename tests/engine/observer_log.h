@@ -13,7 +13,8 @@
 namespace tavrix::testing {
 
 // Everything an engine reported, in order, with the threads it came on. A
-// test waits for a report on a condition variable.
+// test waits for a report on a condition variable. Declared before the
+// engine, it outlives the engine's threads.
 class ObserverLog : public EngineObserver {
  public:
   struct CaptureEnd {

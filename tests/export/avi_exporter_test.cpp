@@ -1,18 +1,21 @@
 #include "export/avi_exporter.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
-#include <csignal>
 #include <cmath>
+#include <cstring>
 
 #include "tests/export/ffprobe.h"
 #include "tests/export/scratch.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/vvf_fixture.h"
 
 namespace tavrix {
 namespace {
 
+using testing::FileSizeLimit;
 using testing::TempDirectory;
 
 constexpr int kWidth = 640;
@@ -252,27 +255,6 @@ TEST(AviExporter, OpenWhileReadyFinishesThePreviousFile) {
   EXPECT_FALSE(test::FileExists(dir.File("second.avi")));
 }
 
-// Limits the size of files this process may write, as a full disk would,
-// and lets writes past it fail instead of killing the process.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &saved_);
-    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limited = saved_;
-    limited.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limited);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &saved_);
-    std::signal(SIGXFSZ, previousHandler_);
-  }
-
- private:
-  rlimit saved_{};
-  void (*previousHandler_)(int) = nullptr;
-};
-
 TEST(AviExporter, FullDiskFailsClearlyAndKeepsTheEarlierFile) {
   TempDirectory dir;
   const std::string path = dir.File("full.avi");
@@ -293,6 +275,33 @@ TEST(AviExporter, FullDiskFailsClearlyAndKeepsTheEarlierFile) {
   EXPECT_NE(exporter.LastError().find("cannot write"), std::string::npos) << exporter.LastError();
   EXPECT_EQ(test::ReadFile(path), "an earlier export");
   EXPECT_EQ(dir.Entries(), std::vector<std::string>{"full.avi"});
+}
+
+// A picture may end where its memory does (a large allocation is a mapping
+// of its own): the converters never read past it, whatever the encoder.
+TEST(AviExporter, APictureThatEndsWhereItsMemoryEndsIsReadNoFurther) {
+  const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+  const std::size_t bytes = std::size_t{kWidth} * kHeight * 3;
+  const std::size_t mapped = (bytes + page - 1) / page * page;
+  void* memory = mmap(nullptr, mapped + page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  ASSERT_NE(memory, MAP_FAILED);
+  auto* base = static_cast<std::uint8_t*>(memory);
+  ASSERT_EQ(mprotect(base + mapped, page, PROT_NONE), 0);  // touching it kills the test
+  std::uint8_t* picture = base + mapped - bytes;
+  const auto moving = test::MovingPicture(kWidth, kHeight, 3);
+  std::memcpy(picture, moving.data(), bytes);
+  for (const VideoCodec codec : AllVideoCodecs()) {
+    if (!IsEncoderAvailable(codec)) continue;
+    SCOPED_TRACE(VideoCodecName(codec));
+    TempDirectory dir;
+    AviExporter exporter;
+    exporter.SetEncoder({codec, 75});
+    ASSERT_EQ(exporter.Open(dir.File("edge.avi"), 24, kWidth, kHeight, nullptr, kRate), kExportOk)
+        << exporter.LastError();
+    EXPECT_TRUE(exporter.WriteVideo(picture, true));
+    EXPECT_EQ(exporter.Close(), kExportOk);
+  }
+  munmap(memory, mapped + page);
 }
 
 TEST(AviExporter, SuccessfulExportReplacesAnEarlierFile) {
