@@ -4,13 +4,18 @@
 #include <chrono>
 #include <cmath>
 #include <span>
+#include <string>
+#include <utility>
 
 #include "audio/audio_decoder.h"
 #include "audio/audio_out.h"
 #include "codec/channel_decoder.h"
+#include "engine/avi_capture.h"
+#include "engine/decoded_picture_view.h"
+#include "engine/engine_reporter.h"
 #include "engine/frame_pacing.h"
-#include "engine/playback_state.h"
-#include "export/avi_exporter.h"
+#include "engine/picture_probe.h"
+#include "engine/picture_sink.h"
 #include "platform/tick_clock.h"
 #include "storage/vvf_reader.h"
 
@@ -25,15 +30,12 @@ int LocalPlayback::Run() {
   PlaybackFields& fields = parts_.fields;
   parts_.audioOut.Start();
   frameStartTick_ = 0;
+  openError_ = ProbeSource();
 
   while (parts_.running()) {
     if (parts_.stopEvent.IsSet()) break;
     if (fields.commandEvent.IsSet()) {
-      // Reset before reading, so a command stored meanwhile signals again.
-      fields.commandEvent.Reset();
-      const int next = StateForCommand(fields.command.load());
-      if (next >= 0) set_state(next);
-      ++fields.commandsTaken;
+      TakeCommand();
       continue;
     }
     parts_.audioOut.Service();
@@ -50,26 +52,59 @@ int LocalPlayback::Run() {
 
     Next next = Next::kTimingTail;
     switch (state()) {
-      case kStateForward: next = PlayForward(); break;
-      case kStateReverse: next = PlayReverse(); break;
-      case kStateStepForward: next = Step(true); break;
-      case kStateStepBackward: next = Step(false); break;
-      case kStateSeek: next = SeekToTarget(); break;
+      case PlaybackState::Forward: next = PlayForward(); break;
+      case PlaybackState::Reverse: next = PlayReverse(); break;
+      case PlaybackState::StepForward: next = Step(true); break;
+      case PlaybackState::StepBackward: next = Step(false); break;
+      case PlaybackState::Seek: next = SeekToTarget(); break;
       default: break;
     }
     if (next == Next::kTimingTail) TimingTail();
   }
 
-  set_state(kStateIdle);
+  set_state(PlaybackState::Idle);
   fields.commandEvent.Reset();
   // The ring would otherwise keep looping its last half second.
   parts_.audioOut.Silence();
   return 0;
 }
 
+std::optional<std::string> LocalPlayback::ProbeSource() {
+  const std::string& name = parts_.reader.SourceName();
+  const ProbeOutcome outcome = ProbeForPicture(name, parts_.sourceIsDisk, parts_.videoFormat, parts_.decoder,
+                                               frame_.get(), parts_.stopEvent, kProbeBudgetMs);
+  // Playback starts from black pictures, as after the open.
+  parts_.decoder.Reset();
+  if (outcome != ProbeOutcome::kNoPicture) return std::nullopt;
+  return "no pictures found in " + name;
+}
+
+void LocalPlayback::TakeCommand() {
+  PlaybackFields& fields = parts_.fields;
+  // Reset before reading, so a command stored meanwhile signals again.
+  fields.commandEvent.Reset();
+  std::optional<PlaybackState> next = StateForCommand(fields.command.load());
+  const bool openTaken = std::exchange(openPending_, false);
+  if (openTaken && openError_) next = PlaybackState::Paused;
+  if (next) {
+    set_state(*next);
+  } else {
+    ReportState();  // the speed may have changed all the same
+  }
+  ++fields.commandsTaken;
+  if (openTaken && openError_) parts_.reports.PlaybackError(*openError_);
+}
+
+void LocalPlayback::set_state(PlaybackState state) {
+  parts_.fields.state.store(state);
+  ReportState();
+}
+
+void LocalPlayback::ReportState() { parts_.reports.StateChanged(state(), parts_.fields.speed.load()); }
+
 LocalPlayback::Next LocalPlayback::PlayForward() {
   VvfReader& reader = parts_.reader;
-  const double speed = parts_.fields.speed.load();
+  const double speed = parts_.fields.speed.load().factor();
   if (speed >= kSkipSpeed && framesSinceSkip_ >= kSkipEveryFrames) {
     reader.Seek(reader.Position() + static_cast<std::uint64_t>(speed) * kSkipBytesPerSpeed);
     framesSinceSkip_ = 0;
@@ -77,7 +112,7 @@ LocalPlayback::Next LocalPlayback::PlayForward() {
   const std::uint32_t length = reader.ReadNext(frame_.get());
   Publish();
   if (length == 0) {
-    if (!CountFailedRead() && parts_.fields.repeat.load() && reader.Position() + kRepeatWindow > reader.Size()) {
+    if (!CountFailedRead(true) && parts_.fields.repeat.load() && reader.Position() + kRepeatWindow > reader.Size()) {
       reader.Seek(0);
       Publish();
     }
@@ -90,7 +125,7 @@ LocalPlayback::Next LocalPlayback::PlayForward() {
 
 LocalPlayback::Next LocalPlayback::PlayReverse() {
   VvfReader& reader = parts_.reader;
-  const double speed = parts_.fields.speed.load();
+  const double speed = parts_.fields.speed.load().factor();
   if (speed >= kSkipSpeed && framesSinceSkip_ >= kSkipEveryFrames) {
     const std::uint64_t distance = static_cast<std::uint64_t>(speed) * kSkipBytesPerSpeed;
     if (reader.Position() > distance) reader.Seek(reader.Position() - distance);
@@ -100,7 +135,7 @@ LocalPlayback::Next LocalPlayback::PlayReverse() {
   Publish();
   if (length == 0) {
     // No repeat backwards; the start of the source pauses after five tries.
-    CountFailedRead();
+    CountFailedRead(false);
     return Next::kNextPass;
   }
   failures_ = 0;
@@ -114,12 +149,12 @@ LocalPlayback::Next LocalPlayback::Step(bool forward) {
   const std::uint32_t length = forward ? reader.ReadNext(frame_.get()) : reader.ReadPrev(frame_.get());
   Publish();
   if (length == 0) {
-    set_state(kStatePaused);
+    set_state(PlaybackState::Paused);
     return Next::kTimingTail;
   }
   // Audio and empty dual pictures are passed over; the next pass reads on.
   if (reader.frameInfo().audio || !PassesChannelTest(length)) return Next::kTimingTail;
-  set_state(kStatePaused);
+  set_state(PlaybackState::Paused);
   return HandleFrame(length);
 }
 
@@ -128,7 +163,7 @@ LocalPlayback::Next LocalPlayback::SeekToTarget() {
   reader.SetSeekTarget(parts_.fields.seekTarget.load());
   const std::uint32_t length = reader.ReadAtTarget(frame_.get());
   Publish();
-  set_state(kStatePaused);
+  set_state(PlaybackState::Paused);
   return length != 0 ? HandleFrame(length) : Next::kTimingTail;
 }
 
@@ -138,38 +173,51 @@ bool LocalPlayback::PassesChannelTest(std::uint32_t length) {
   return !(decoder.dualPicture() && decoder.leftEmpty() && decoder.rightEmpty());
 }
 
-bool LocalPlayback::CountFailedRead() {
+bool LocalPlayback::CountFailedRead(bool forward) {
   if (++failures_ < kFailuresBeforePause) return false;
-  set_state(kStatePaused);
   failures_ = 0;
+  set_state(PlaybackState::Paused);
+  const VvfReader& reader = parts_.reader;
+  const std::uint64_t position = reader.Position();
+  const bool atEdge = forward ? position + kRepeatWindow > reader.Size() : position < kRepeatWindow;
+  if (atEdge) {
+    parts_.reports.EndOfSource();
+  } else {
+    parts_.reports.PlaybackError(reader.SourceName() + ": playback paused after " +
+                                 std::to_string(kFailuresBeforePause) + " failed reads in a row, at byte " +
+                                 std::to_string(position) + " of " + std::to_string(reader.Size()));
+  }
   return true;
 }
 
 bool LocalPlayback::Reading() const {
-  const int current = state();
-  return current != kStateIdle && current != kStatePaused;
+  const PlaybackState current = state();
+  return current != PlaybackState::Idle && current != PlaybackState::Paused;
 }
 
 LocalPlayback::Next LocalPlayback::HandleFrame(std::uint32_t length) {
   const FrameInfo& info = parts_.reader.frameInfo();
-  if (info.audio && parts_.fields.speed.load() == 1.0 && state() == kStateForward) {
+  if (info.audio && parts_.fields.speed.load() == PlaybackSpeed::Normal() && state() == PlaybackState::Forward) {
     PlayAudio(length);
-    // QM_QMC recordings carry one sound track per channel; the AVI takes the first.
-    if (parts_.fields.aviActive.load() &&
-        (parts_.videoFormat != FormatVariant::QM_QMC || info.channel == 0)) {
-      parts_.avi.WriteAudio(frame_.get(), static_cast<int>(length));
-    }
+    CaptureSound(length);
     // The time spent waiting for the ring is charged to the next video frame.
     return Next::kNextPass;
   }
   ++framesSinceSkip_;
   const ChannelDecoder::Outcome outcome = parts_.decoder.Decode(frame_.get(), length);
   if (!outcome.decoded) return Next::kTimingTail;
-  parts_.fields.framePeriodUs.store(FramePeriodUs(parts_.decoder.decoder().Height(), parts_.videoFormat));
+  const VideoDecoder& header = parts_.decoder.decoder();
+  parts_.fields.framePeriodUs.store(FramePeriodUs(header.Height(), parts_.videoFormat));
+  parts_.fields.pictureWidth.store(header.Width());
+  parts_.fields.pictureHeight.store(header.Height());
   for (int i = 0; i < outcome.shownCount; ++i) {
     const ChannelDecoder::Shown& shown = outcome.shown[static_cast<std::size_t>(i)];
-    parts_.view.ShowPicture(shown.channel, info.time, shown.picture->data(), static_cast<int>(shown.picture->width()),
-                            static_cast<int>(shown.picture->height()));
+    parts_.sink.OnPicture(shown.channel, ViewOfPicture(*shown.picture), info.time);
+    if (parts_.capture.IsActive()) {
+      if (const auto ended = parts_.capture.AddPicture(shown.channel, info.time, *shown.picture)) {
+        parts_.reports.CaptureEnded(EngineObserver::Capture::Avi, false, *ended);
+      }
+    }
   }
   return Next::kTimingTail;
 }
@@ -179,8 +227,8 @@ void LocalPlayback::PlayAudio(std::uint32_t length) {
   // Sound plays only while this frame would still be played at normal speed;
   // a command, the stop or a cleared running flag abandons the block.
   const auto stillPlaying = [&] {
-    return parts_.running() && !fields.commandEvent.IsSet() && fields.speed.load() == 1.0 &&
-           state() == kStateForward;
+    return parts_.running() && !fields.commandEvent.IsSet() && fields.speed.load() == PlaybackSpeed::Normal() &&
+           state() == PlaybackState::Forward;
   };
   // Payloads larger than the audio buffer are decoded and written in pieces.
   const bool accepted = parts_.audioDecoder.DecodeInChunks(
@@ -191,14 +239,23 @@ void LocalPlayback::PlayAudio(std::uint32_t length) {
   if (accepted) frameStartTick_ -= kAudioCreditMs;
 }
 
+void LocalPlayback::CaptureSound(std::uint32_t length) {
+  // QM_QMC recordings carry one sound track per channel; the AVI takes the first.
+  if (!parts_.capture.IsActive()) return;
+  if (parts_.videoFormat == FormatVariant::QM_QMC && parts_.reader.frameInfo().channel != 0) return;
+  if (const auto ended = parts_.capture.AddSound(frame_.get(), static_cast<int>(length))) {
+    parts_.reports.CaptureEnded(EngineObserver::Capture::Avi, false, *ended);
+  }
+}
+
 void LocalPlayback::TimingTail() {
   PlaybackFields& fields = parts_.fields;
   // The frame clock wraps at 32 bits; the difference survives the wrap.
   const std::uint32_t elapsed = TickDifference(frameStartTick_, TickCountMs());
-  const int current = state();
-  if (current == kStateForward || current == kStateReverse) {
-    const std::uint32_t target =
-        FrameTargetMs(parts_.reader.frameInfo().interval, fields.framePeriodUs.load(), fields.speed.load());
+  const PlaybackState current = state();
+  if (current == PlaybackState::Forward || current == PlaybackState::Reverse) {
+    const std::uint32_t target = FrameTargetMs(parts_.reader.frameInfo().interval, fields.framePeriodUs.load(),
+                                               fields.speed.load().factor());
     const std::uint32_t sleep = PacingSleepMs(target, elapsed);
     // A command or the stop cuts the sleep short and is handled at once.
     if (sleep != 0) WaitForEvents(sleep);
@@ -212,10 +269,13 @@ bool LocalPlayback::WaitForEvents(std::uint32_t ms) {
 }
 
 void LocalPlayback::Publish() {
+  const VvfReader& reader = parts_.reader;
   CalendarTime time;
-  const bool valid = parts_.reader.GetBlockTime(time);
+  const bool valid = reader.GetBlockTime(time);
   parts_.fields.PublishBlockTime(valid, time);
-  parts_.fields.position.store(parts_.reader.Position());
+  parts_.fields.position.store(reader.Position());
+  parts_.fields.blockChannelMask.store(reader.frameInfo().blockChannelMask);
+  parts_.fields.blockInterval.store(reader.frameInfo().interval);
 }
 
 }  // namespace tavrix

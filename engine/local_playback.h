@@ -2,26 +2,30 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
+#include "engine/engine_types.h"
 #include "engine/playback_fields.h"
-#include "engine/video_sink.h"
-#include "platform/event.h"
-
 #include "media/format_variant.h"
+#include "platform/event.h"
 
 namespace tavrix {
 
 class AudioDecoder;
 class AudioOut;
-class AviExporter;
+class AviCapture;
 class ChannelDecoder;
+class EngineReporter;
+class PictureSink;
 class VvfReader;
 
 // The body of the engine's worker thread in player mode: it handles the
 // playback commands, reads one frame forwards or backwards per pass, decodes
 // and shows video, plays audio at normal speed and paces itself to the frame
-// interval of the recording. One object per thread start; its buffers live as
-// long as the thread.
+// interval of the recording. It reports its state changes, the end of the
+// source and failures. One object per thread start, that is per opened
+// source; its buffers live as long as the thread.
 class LocalPlayback {
  public:
   struct Parts {
@@ -29,12 +33,14 @@ class LocalPlayback {
     ChannelDecoder& decoder;
     AudioDecoder& audioDecoder;
     AudioOut& audioOut;
-    AviExporter& avi;
-    VideoSink& view;
+    AviCapture& capture;
+    PictureSink& sink;
     PlaybackFields& fields;
+    EngineReporter& reports;
     Event& stopEvent;
     std::function<bool()> running;  // the worker thread's running flag
     FormatVariant videoFormat;
+    bool sourceIsDisk;
   };
 
   static constexpr std::size_t kAudioOutBytes = 8192;
@@ -46,6 +52,8 @@ class LocalPlayback {
   // Waits while nothing is read: while queued sound drains, and after.
   static constexpr std::uint32_t kDrainWaitMs = 20;
   static constexpr std::uint32_t kIdleWaitMs = 250;
+  // How long the thread looks for a first picture before it plays.
+  static constexpr std::uint32_t kProbeBudgetMs = 800;
 
   explicit LocalPlayback(Parts parts);
   LocalPlayback(const LocalPlayback&) = delete;
@@ -56,6 +64,10 @@ class LocalPlayback {
  private:
   enum class Next { kTimingTail, kNextPass };
 
+  // Finds out whether the source has a picture at all; the error to report
+  // when it has none.
+  std::optional<std::string> ProbeSource();
+  void TakeCommand();
   Next PlayForward();
   Next PlayReverse();
   Next Step(bool forward);
@@ -63,20 +75,24 @@ class LocalPlayback {
   // A video frame that the channel test lets through, or an audio frame.
   Next HandleFrame(std::uint32_t length);
   void PlayAudio(std::uint32_t length);
+  void CaptureSound(std::uint32_t length);
   // A dual picture whose halves are both empty has nothing to show.
   bool PassesChannelTest(std::uint32_t length);
-  // Counts a read that delivered nothing; true when that paused playback.
-  bool CountFailedRead();
+  // Counts a read that delivered nothing; true when that paused playback,
+  // which is reported as the end of the source when the reader stands at the
+  // end (forward) or the start (reverse), and as a failure otherwise.
+  bool CountFailedRead(bool forward);
   // A state in which the loop reads frames.
   bool Reading() const;
   void TimingTail();
   // Waits up to `ms` for the stop or command event; true when one came.
   bool WaitForEvents(std::uint32_t ms);
-  // Hands the reader's position and block time to the polling thread; after
-  // every read, before what was read is shown.
+  // Hands the reader's position, block time, channel mask and interval to
+  // the polling thread; after every read, before what was read is shown.
   void Publish();
-  int state() const { return parts_.fields.state.load(); }
-  void set_state(int state) { parts_.fields.state.store(state); }
+  PlaybackState state() const { return parts_.fields.state.load(); }
+  void set_state(PlaybackState state);
+  void ReportState();
 
   Parts parts_;
   std::unique_ptr<std::uint8_t[]> frame_;
@@ -84,6 +100,10 @@ class LocalPlayback {
   int failures_ = 0;
   int framesSinceSkip_ = 0;
   std::uint32_t frameStartTick_ = 0;
+  // The open's own command is still to be taken; with openError_ set it
+  // pauses instead of playing.
+  bool openPending_ = true;
+  std::optional<std::string> openError_;
 };
 
 }  // namespace tavrix

@@ -2,10 +2,14 @@
 
 #include <chrono>
 #include <span>
+#include <string>
 
 #include "audio/audio_decoder.h"
 #include "audio/audio_out.h"
 #include "codec/channel_decoder.h"
+#include "engine/decoded_picture_view.h"
+#include "engine/engine_reporter.h"
+#include "engine/picture_sink.h"
 #include "net/frame_queue.h"
 #include "net/stream_cutter.h"
 #include "storage/vvf_writer.h"
@@ -44,7 +48,15 @@ int NetworkStream::Run() {
   }
   // The recording ends with the connection, and the last sound must not
   // play on in a loop.
-  if (parts_.recorder.IsRecording()) parts_.recorder.Stop();
+  if (parts_.recorder.IsRecording()) {
+    const bool closed = parts_.recorder.Stop();
+    if (parts_.reports != nullptr) {
+      parts_.reports->CaptureEnded(EngineObserver::Capture::LocalRecording, closed,
+                                   closed ? "the local recording ended with the live stream"
+                                          : "the local recording ended with the live stream, but its last block "
+                                            "could not be written: " + parts_.recorder.LastError());
+    }
+  }
   parts_.audioOut.Silence();
   return 1;
 }
@@ -59,16 +71,27 @@ void NetworkStream::HandleVideo() {
   ++counters_.decodedFrames;
   const VideoDecoder& header = parts_.decoder.decoder();
   parts_.fields.framePeriodUs.store(header.Height() == 224 ? kNtscPeriodUs : kPalPeriodUs);
-  if (parts_.view != nullptr) {
+  if (parts_.sink != nullptr) {
     for (int i = 0; i < outcome.shownCount; ++i) {
-      const DecodedPicture& picture = *outcome.shown[i].picture;
-      parts_.view->ShowPicture(outcome.shown[i].channel, video_.time, picture.data(),
-                               static_cast<int>(picture.width()), static_cast<int>(picture.height()));
+      parts_.sink->OnPicture(outcome.shown[i].channel, ViewOfPicture(*outcome.shown[i].picture), video_.time);
     }
   }
-  if (parts_.recorder.IsRecording() && parts_.recorder.WriteVideo(video_.payload(), length)) {
+  if (!parts_.recorder.IsRecording()) return;
+  if (parts_.recorder.WriteVideo(video_.payload(), length)) {
     ++counters_.recordedFrames;
+  } else {
+    ReportEndedRecording();
   }
+}
+
+void NetworkStream::ReportEndedRecording() {
+  VvfWriter& recorder = parts_.recorder;
+  if (recorder.IsRecording() || parts_.reports == nullptr) return;
+  const std::string error = recorder.LastError();
+  // A recording the window stopped meanwhile has no error to tell.
+  if (error.empty()) return;
+  parts_.reports->CaptureEnded(EngineObserver::Capture::LocalRecording, false,
+                               "the local recording stopped because its file could not be written: " + error);
 }
 
 void NetworkStream::HandleAudio() {
@@ -82,7 +105,9 @@ void NetworkStream::HandleAudio() {
                                                                          &stopEvent_);
                                      });
   parts_.audioOut.Service();
-  if (parts_.recorder.IsRecording()) parts_.recorder.WriteAudio(payload.data(), payload.size());
+  if (parts_.recorder.IsRecording() && !parts_.recorder.WriteAudio(payload.data(), payload.size())) {
+    ReportEndedRecording();
+  }
 }
 
 }  // namespace tavrix

@@ -5,7 +5,6 @@
 #include <memory>
 
 #include "engine/playback_fields.h"
-#include "engine/video_sink.h"
 #include "media/frame_record.h"
 #include "platform/event.h"
 #include "platform/worker_thread.h"
@@ -15,13 +14,16 @@ namespace tavrix {
 class AudioDecoder;
 class AudioOut;
 class ChannelDecoder;
+class EngineReporter;
 class FrameQueue;
+class PictureSink;
 class VvfWriter;
 
 // The body of the engine's worker thread in client mode: it takes the live
 // frames out of the network client's two queues in arrival order, decodes and
 // shows the video, plays the sound and hands both to the local recorder while
-// it records. It paces nothing itself. One object per thread start; its
+// it records; it reports a local recording that ends with the stream or on a
+// failed write. It paces nothing itself. One object per thread start; its
 // buffers live as long as the thread.
 class NetworkStream {
  public:
@@ -32,9 +34,10 @@ class NetworkStream {
     ChannelDecoder& decoder;
     AudioDecoder& audioDecoder;
     AudioOut& audioOut;
-    VideoSink* view;  // none when headless
+    PictureSink* sink;  // none when headless
     VvfWriter& recorder;
     PlaybackFields& fields;
+    EngineReporter* reports = nullptr;  // none when headless
   };
 
   // What went through, for progress reports.
@@ -61,6 +64,9 @@ class NetworkStream {
  private:
   void HandleVideo();
   void HandleAudio();
+  // After a write the recorder refused: reports the recording when that
+  // write failed and so ended it.
+  void ReportEndedRecording();
   bool KeepGoing() const;
 
   Parts parts_;

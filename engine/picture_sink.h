@@ -23,7 +23,9 @@ class PictureSink {
  public:
   virtual ~PictureSink() = default;
   virtual void OnPicture(int channel, const PictureView& picture, const CalendarTime& blockTime) = 0;
-  // A new source, a mode switch or a new connection: every stored picture is stale.
+  // A new source, a mode switch or a new connection: every stored picture is
+  // stale. Called on the thread that drives the engine, before the pictures
+  // of what comes next arrive.
   virtual void OnPicturesCleared() = 0;
 };
 

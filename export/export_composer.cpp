@@ -29,7 +29,13 @@ ExportComposer::ExportComposer(int width, int height, int channelCount, int spli
       frame_(static_cast<std::size_t>(width) * height * 3, 0),
       converted_(kMaxPictureBytes * 2),
       upperRow_(static_cast<std::size_t>(width) * 3),
-      lowerRow_(static_cast<std::size_t>(width) * 3) {}
+      lowerRow_(static_cast<std::size_t>(width) * 3),
+      timeFormat_(kDefaultTimeFormat) {}
+
+void ExportComposer::SetCaptionTime(bool showTime, const std::string& timeFormat) {
+  showTime_ = showTime;
+  timeFormat_ = timeFormat.empty() ? kDefaultTimeFormat : timeFormat;
+}
 
 bool ExportComposer::Add(int channel, const CalendarTime& time, const DecodedPicture& picture) {
   if (channel < 0 || channel >= channelCount_ || !layout_.onPage[channel]) return false;
@@ -41,7 +47,7 @@ bool ExportComposer::Add(int channel, const CalendarTime& time, const DecodedPic
   StretchIntoTile(picture, tile);
   const Bgr24Canvas canvas{frame_.data(), width_, height_};
   CaptionFont::Draw(canvas, tile.left + kCaptionLeft, tile.top + kCaptionTop,
-                    CaptionText(channel, true, time, kDefaultTimeFormat));
+                    CaptionText(channel, showTime_, time, timeFormat_));
   captureMask_ |= bit;
   return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "codec/decoded_picture.h"
@@ -25,6 +26,11 @@ class ExportComposer {
   // split 1 shows channel `page` alone; split 4 shows channels 4 x page to
   // 4 x page + 3 in a 2 x 2 grid.
   ExportComposer(int width, int height, int channelCount, int split, int page, FrameWriter writer);
+
+  // The captions as a view shows them: the time after "CH<n>" only when
+  // showTime is set, in the given strftime format (the default one when
+  // empty). By default the time is shown in the default format.
+  void SetCaptionTime(bool showTime, const std::string& timeFormat);
 
   // Adds one picture of a channel. False, with nothing changed, for a channel
   // that is not on the page or a picture of a size the view does not show
@@ -52,6 +58,8 @@ class ExportComposer {
   std::vector<std::uint8_t> converted_;  // one picture as top-down B, G, R
   std::vector<std::uint8_t> upperRow_;
   std::vector<std::uint8_t> lowerRow_;
+  bool showTime_ = true;
+  std::string timeFormat_;
   std::uint32_t captureMask_ = 0;
   int framesWritten_ = 0;
 };

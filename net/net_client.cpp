@@ -77,6 +77,10 @@ void NetClient::Post(NetNotification notification) {
   if (receiver_ != nullptr) receiver_->Notify(notification);
 }
 
+void NetClient::SetState(ConnectionState state) {
+  if (state_.exchange(state) != state && receiver_ != nullptr) receiver_->ConnectionStateChanged(state);
+}
+
 int NetClient::SendKey(std::uint8_t code) {
   const ControlMessage message = KeyCommand(code);
   std::lock_guard lock(sendMutex_);
@@ -123,7 +127,7 @@ int NetClient::Run() {
   if (loggedIn_.load()) SendControl(LogoutMessage().bytes());
   DropConnection();
   nameResolved_ = false;
-  state_.store(ConnectionState::kIdle);
+  SetState(ConnectionState::kIdle);
   return 1;
 }
 
@@ -142,20 +146,20 @@ NetClient::StepResult NetClient::Connect(TcpSocket& socket, const std::string& a
     socketLeft = true;
   }
   SetError(error);
-  state_.store(ConnectionState::kIdle);
+  SetState(ConnectionState::kIdle);
   stopEvent().Wait(std::chrono::milliseconds(kConnectRetryMs));
   return StepResult::kRetry;
 }
 
 NetClient::StepResult NetClient::ResolveDvrAddress() {
-  state_.store(ConnectionState::kConnectingNameServer);
+  SetState(ConnectionState::kConnectingNameServer);
   TcpSocket socket;
   if (const StepResult connected = Connect(socket, nameServerAddress_, nameServerPort_, nameServerSocketLeft_);
       connected != StepResult::kDone) {
     return connected;
   }
 
-  state_.store(ConnectionState::kQueryingNameServer);
+  SetState(ConnectionState::kQueryingNameServer);
   const auto query = dynamic_ip::BuildQuery(dvrName_);
   std::array<std::uint8_t, dynamic_ip::kReplySize> reply{};
   std::string failure = "DDNS LOGIN ERROR";
@@ -178,20 +182,20 @@ NetClient::StepResult NetClient::ResolveDvrAddress() {
       dvrAddress_ = answer->address;
       dvrPort_ = answer->port;
       nameResolved_ = true;
-      state_.store(ConnectionState::kNameResolved);
+      SetState(ConnectionState::kNameResolved);
       lastData_ = TickCountMs();
       return StepResult::kDone;
     }
   }
   if (received == SocketWait::kTimedOut) failure = "No response from server.";
   SetError(failure);
-  state_.store(ConnectionState::kIdle);
+  SetState(ConnectionState::kIdle);
   Post(NetNotification::kLoginFailed);
   return StepResult::kFailed;
 }
 
 NetClient::StepResult NetClient::ConnectAndLogIn() {
-  state_.store(ConnectionState::kConnectingDvr);
+  SetState(ConnectionState::kConnectingDvr);
   TcpSocket socket;
   if (const StepResult connected = Connect(socket, dvrAddress_, dvrPort_, dvrSocketLeft_);
       connected != StepResult::kDone) {
@@ -202,12 +206,12 @@ NetClient::StepResult NetClient::ConnectAndLogIn() {
     dvrSocket_ = std::move(socket);
   }
 
-  state_.store(ConnectionState::kLoggingIn);
+  SetState(ConnectionState::kLoggingIn);
   const StepResult result = Login();
   if (result != StepResult::kDone) {
     DropConnection();
     if (result == StepResult::kFailed) {
-      state_.store(ConnectionState::kIdle);
+      SetState(ConnectionState::kIdle);
       Post(NetNotification::kLoginFailed);
     }
     return result;
@@ -215,7 +219,7 @@ NetClient::StepResult NetClient::ConnectAndLogIn() {
   // Half an element of an earlier connection must not join this stream.
   cutter_.Reset();
   loggedIn_.store(true);
-  state_.store(ConnectionState::kOnline);
+  SetState(ConnectionState::kOnline);
   lastData_ = TickCountMs();
   return StepResult::kDone;
 }

@@ -38,6 +38,7 @@ class NetClient : public WorkerThread, private StreamCutterSink {
   bool ConfigureDirect(const std::string& address, std::uint16_t port, const std::string& password);
   bool ConfigureDynamicIp(const std::string& serverAddress, std::uint16_t serverPort, const std::string& dvrName,
                           const std::string& password);
+  // Notifications and state changes go there, on the client's thread.
   void SetNotificationReceiver(NetNotificationReceiver* receiver) { receiver_ = receiver; }
   void SetMouseReport(MouseReport* report) { mouseReport_ = report; }
 
@@ -75,6 +76,8 @@ class NetClient : public WorkerThread, private StreamCutterSink {
   bool SendControl(std::span<const std::uint8_t> message);
   void SetError(std::string text);
   void Post(NetNotification notification);
+  // Stores the state and tells the receiver when it changed.
+  void SetState(ConnectionState state);
 
   void OnVideoFrame(const FrameRecord& frame) override;
   void OnAudioBlock(const FrameRecord& block) override;

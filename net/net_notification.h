@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#include "net/connection_state.h"
+
 namespace tavrix {
 
 // What the network client tells its owner; the values are the window message
@@ -18,6 +20,8 @@ class NetNotificationReceiver {
  public:
   virtual ~NetNotificationReceiver() = default;
   virtual void Notify(NetNotification notification) = 0;
+  // The client's state has changed to `state`.
+  virtual void ConnectionStateChanged(ConnectionState /*state*/) {}
 };
 
 }  // namespace tavrix

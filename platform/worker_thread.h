@@ -1,21 +1,28 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <thread>
 
 #include "platform/event.h"
 
 namespace tavrix {
 
-// Base of the objects that run one thread of their own (the player engine and
-// the network client). The body tests running() and the stop event.
+// One thread of its own, for an object that holds it as a member (the player
+// engine) and gives it its body, or for a class that derives from it and
+// overrides Run (the network client). The body tests running() and the stop
+// event.
 class WorkerThread {
  public:
+  using Body = std::function<int()>;
+
   WorkerThread() = default;
+  explicit WorkerThread(Body body) : body_(std::move(body)) {}
   WorkerThread(const WorkerThread&) = delete;
   WorkerThread& operator=(const WorkerThread&) = delete;
-  // Derived classes must stop the thread in their own destructor: the body
-  // uses their members. This one only joins as a last resort.
+  // The owner or the derived class must stop the thread in its own
+  // destructor: the body uses its members. This one only joins as a last
+  // resort.
   virtual ~WorkerThread();
 
   // 1 when a thread was started, 0 when one was already running (only the
@@ -29,15 +36,18 @@ class WorkerThread {
 
   bool IsThreadAlive() const { return alive_.load(); }
   bool running() const { return running_.load(); }
+  // Signalled by Stop; the body ends its waits on it.
+  Event& stopEvent() { return stopEvent_; }
 
  protected:
-  virtual int Run() = 0;
-  Event& stopEvent() { return stopEvent_; }
+  // Runs the body given at construction.
+  virtual int Run() { return body_ ? body_() : 0; }
   void set_running(bool running) { running_.store(running); }
 
  private:
   void JoinFinished();
 
+  Body body_;
   std::thread thread_;
   std::atomic<bool> alive_{false};
   std::atomic<bool> running_{false};

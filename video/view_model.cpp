@@ -1,6 +1,7 @@
 #include "video/view_model.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 #include "picture/view_caption.h"
@@ -41,9 +42,19 @@ void VideoViewModel::SetPlayerFlag(bool player) {
   playerFlag_ = player;
 }
 
-void VideoViewModel::SetMode(int mode) {
+void VideoViewModel::SetMode(EngineMode mode) {
   std::lock_guard lock(mutex_);
   mode_ = mode;
+}
+
+bool VideoViewModel::ApplyMode(EngineMode mode, int channelCount) {
+  if (channelCount < 1 || channelCount > kMaxChannels) return false;
+  std::lock_guard lock(mutex_);
+  channelCount_ = channelCount;
+  playerFlag_ = mode == EngineMode::Player;
+  mode_ = mode;
+  UpdateLayoutLocked();
+  return true;
 }
 
 bool VideoViewModel::SetSplit(int split, int page) {
@@ -82,13 +93,39 @@ int VideoViewModel::GetPage() const {
   return page_;
 }
 
+void VideoViewModel::OnPicture(int channel, const PictureView& picture, const CalendarTime& blockTime) {
+  std::lock_guard lock(mutex_);
+  StoreLocked(channel, picture, blockTime);
+}
+
 bool VideoViewModel::ShowPicture(int channel, const CalendarTime& time, const std::uint8_t* picture, int width,
                                  int height) {
   if (picture == nullptr || !AcceptedSize(width, height)) return false;
+  const std::size_t luma = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+  const PictureView view{picture, picture + luma, picture + luma + luma / 4, width, height, width, width / 2};
   std::lock_guard lock(mutex_);
+  return StoreLocked(channel, view, time);
+}
+
+bool VideoViewModel::StoreLocked(int channel, const PictureView& picture, const CalendarTime& time) {
+  const int width = picture.width;
+  const int height = picture.height;
+  if (!AcceptedSize(width, height) || picture.y == nullptr || picture.cb == nullptr || picture.cr == nullptr ||
+      picture.strideY < width || picture.strideC < width / 2) {
+    return false;
+  }
   if (channel < 0 || channel >= channelCount_) return false;
   Channel& target = channels_[static_cast<std::size_t>(channel)];
-  std::memcpy(target.picture.get(), picture, static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3 / 2);
+  std::uint8_t* out = target.picture.get();
+  const auto copyPlane = [&out](const std::uint8_t* plane, int stride, int rowBytes, int rows) {
+    for (int row = 0; row < rows; ++row) {
+      std::memcpy(out, plane + static_cast<std::ptrdiff_t>(row) * stride, static_cast<std::size_t>(rowBytes));
+      out += rowBytes;
+    }
+  };
+  copyPlane(picture.y, picture.strideY, width, height);
+  copyPlane(picture.cb, picture.strideC, width / 2, height / 2);
+  copyPlane(picture.cr, picture.strideC, width / 2, height / 2);
   target.width = width;
   target.height = height;
   target.time = time;
@@ -97,7 +134,7 @@ bool VideoViewModel::ShowPicture(int channel, const CalendarTime& time, const st
   return true;
 }
 
-void VideoViewModel::ClearPictures() {
+void VideoViewModel::OnPicturesCleared() {
   std::lock_guard lock(mutex_);
   for (Channel& channel : channels_) channel.hasPicture = false;
 }
@@ -168,28 +205,28 @@ void VideoViewModel::MouseMove(int x, int y, int keyFlags) {
   if (!PlaceMouseLocked(x, y)) return;
   // Only no button, left alone or right alone; a held Shift or Ctrl keeps the buttons.
   if (keyFlags == 0 || keyFlags == kKeyLeftButton || keyFlags == kKeyRightButton) mouse_.buttons = keyFlags;
-  mouseReport_.Record(mouse_);
+  RecordMouseLocked();
 }
 
 void VideoViewModel::LeftButtonDown(int x, int y) {
   std::lock_guard lock(mutex_);
   if (!PlaceMouseLocked(x, y)) return;
   mouse_.buttons = MouseReport::kLeft;
-  mouseReport_.Record(mouse_);
+  RecordMouseLocked();
 }
 
 void VideoViewModel::LeftButtonUp(int x, int y) {
   std::lock_guard lock(mutex_);
   if (!PlaceMouseLocked(x, y)) return;
   if (mouse_.buttons == MouseReport::kLeft || mouse_.buttons == MouseReport::kRight) mouse_.buttons = MouseReport::kNone;
-  mouseReport_.Record(mouse_);
+  RecordMouseLocked();
 }
 
 void VideoViewModel::RightDoubleClick(int x, int y) {
   std::lock_guard lock(mutex_);
   if (!PlaceMouseLocked(x, y)) return;
   mouse_.buttons = MouseReport::kRightDouble;
-  mouseReport_.Record(mouse_);
+  RecordMouseLocked();
 }
 
 void VideoViewModel::LeftDoubleClick(int x, int y) {
@@ -198,7 +235,7 @@ void VideoViewModel::LeftDoubleClick(int x, int y) {
     std::lock_guard lock(mutex_);
     if (PlaceMouseLocked(x, y)) {
       mouse_.buttons = MouseReport::kLeftDouble;
-      mouseReport_.Record(mouse_);
+      RecordMouseLocked();
     }
     if (split_ == 4 || split_ == 9 || split_ == 16) {
       for (int channel = 0; channel < channelCount_; ++channel) {
@@ -216,6 +253,15 @@ void VideoViewModel::LeftDoubleClick(int x, int y) {
   if (handler) handler();
 }
 
+void VideoViewModel::RecordMouseLocked() {
+  if (mouseReport_ != nullptr) mouseReport_->Record(mouse_);
+}
+
+void VideoViewModel::SetMouseReport(MouseReport* report) {
+  std::lock_guard lock(mutex_);
+  mouseReport_ = report;
+}
+
 void VideoViewModel::SetLayoutChangedHandler(std::function<void()> handler) {
   std::lock_guard lock(mutex_);
   layoutChanged_ = std::move(handler);
@@ -226,7 +272,7 @@ int VideoViewModel::GetChannelCount() const {
   return channelCount_;
 }
 
-int VideoViewModel::GetMode() const {
+EngineMode VideoViewModel::GetMode() const {
   std::lock_guard lock(mutex_);
   return mode_;
 }

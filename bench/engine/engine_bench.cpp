@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <memory>
 #include <mutex>
@@ -11,7 +12,7 @@
 
 #include "codec/test_picture.h"
 #include "codec/video_encoder.h"
-#include "engine/playback_state.h"
+#include "engine/engine_observer.h"
 #include "engine/player_engine.h"
 #include "tests/support/vvf_fixture.h"
 #include "video/view_model.h"
@@ -27,13 +28,12 @@ constexpr double kPeriodUs = 16666;
 // The headless view, noting when each picture arrives.
 class TimedView : public VideoViewModel {
  public:
-  bool ShowPicture(int channel, const CalendarTime& time, const std::uint8_t* picture, int width,
-                   int height) override {
+  void OnPicture(int channel, const PictureView& picture, const CalendarTime& time) override {
     {
       std::lock_guard lock(mutex_);
       arrivals_.push_back(Clock::now());
     }
-    return VideoViewModel::ShowPicture(channel, time, picture, width, height);
+    VideoViewModel::OnPicture(channel, picture, time);
   }
   std::vector<Clock::time_point> Arrivals() {
     std::lock_guard lock(mutex_);
@@ -47,6 +47,28 @@ class TimedView : public VideoViewModel {
  private:
   std::mutex mutex_;
   std::vector<Clock::time_point> arrivals_;
+};
+
+// Wakes the benchmark when playback has reached the end of the recording.
+class EndOfSource : public EngineObserver {
+ public:
+  void OnEndOfSource() override {
+    {
+      std::lock_guard lock(mutex_);
+      ended_ = true;
+    }
+    changed_.notify_all();
+  }
+  void Wait() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return ended_; });
+    ended_ = false;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool ended_ = false;
 };
 
 // One channel of moving test pictures, a full picture every 30 frames.
@@ -71,16 +93,19 @@ void BM_PacedFramePeriod(benchmark::State& state) {
   const double speed = static_cast<double>(state.range(0));
   static const auto recording = MakeRecording();
   TimedView view;
+  EndOfSource end;
   PlayerEngine engine(view, [](const std::string&) {});
+  engine.SetObserver(&end);
   engine.Create(FormatVariant::QM_QMT2, AudioFormat::QM_ALAW, 4, 8000);
-  engine.SetMode(PlayerEngine::kPlayerMode, -1);
+  engine.SetMode(EngineMode::Player, -1);
+  view.ApplyMode(EngineMode::Player, engine.GetSplitCount());
 
   double measuredUs = 0;
   for (auto _ : state) {
     view.Forget();
-    engine.SetSpeed(speed);
+    engine.SetSpeed(PlaybackSpeed(speed));
     engine.OpenSource(recording->path(), false);
-    while (engine.GetState() != kStatePaused) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    end.Wait();
     engine.CloseSource();
     const auto arrivals = view.Arrivals();
     // The first picture starts the clock; the gaps after it are the periods.

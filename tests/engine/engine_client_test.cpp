@@ -3,7 +3,6 @@
 #include <memory>
 #include <string>
 
-#include "engine/playback_state.h"
 #include "net/dvr_simulator.h"
 #include "net/generated_live_source.h"
 #include "storage/vvf_reader.h"
@@ -56,22 +55,22 @@ TEST(EngineClientMode, ShowsTheLiveStreamAndRecordsItUntilDisconnect) {
   ASSERT_TRUE(dvr.opened);
   PlayerUnderTest player;
   PlayerEngine& engine = *player.engine;
-  ASSERT_EQ(engine.SetMode(PlayerEngine::kClientMode, -1), 1);
-  EXPECT_EQ(engine.StopLocalRecording(), 0);
-  EXPECT_EQ(engine.Disconnect(), 1);  // nothing connected: nothing to stop
+  ASSERT_TRUE(player.SetMode(EngineMode::Client));
+  EXPECT_EQ(engine.StopLocalRecording().reason(), "no local recording is running");
+  EXPECT_TRUE(engine.Disconnect());  // nothing connected: nothing to stop
 
   const testing::TempFile directory(std::vector<std::uint8_t>{}, "unused");
   const std::string recording = directory.directory() + "/live.vvf";
   ASSERT_TRUE(engine.StartLocalRecording(recording));
-  ASSERT_EQ(engine.ConnectDirect("127.0.0.1", dvr.simulator->port(), "1234"), 1);
+  ASSERT_TRUE(engine.ConnectDirect("127.0.0.1", dvr.simulator->port(), "1234"));
   // A frame is cut from the stream when the next one begins, so the last
   // one never arrives.
   ASSERT_TRUE(WaitUntil([&] { return player.view.ShownCount(0) == kLiveFrames - 1; }));
   EXPECT_TRUE(engine.IsConnected());
-  EXPECT_EQ(engine.GetState(), kStateIdle);  // client mode has no playback state
+  EXPECT_EQ(engine.GetState(), PlaybackState::Idle);  // client mode has no playback state
   EXPECT_EQ(player.view.CopyPicture(0).bytes, LivePictureAfter(kLiveFrames - 1));
 
-  EXPECT_EQ(engine.Disconnect(), 1);
+  EXPECT_TRUE(engine.Disconnect());
   EXPECT_FALSE(engine.IsThreadAlive());
   EXPECT_FALSE(engine.IsConnected());
   EXPECT_FALSE(engine.IsLocalRecording());  // the stream's end closed the file
@@ -89,19 +88,19 @@ TEST(EngineClientMode, PlayerModeStopsAConnectionEvenWhileItRetries) {
   ASSERT_TRUE(dvr.opened);
   PlayerUnderTest player;
   PlayerEngine& engine = *player.engine;
-  ASSERT_EQ(engine.SetMode(PlayerEngine::kClientMode, -1), 1);
+  ASSERT_TRUE(player.SetMode(EngineMode::Client));
 
   // A port nobody listens on: the client keeps retrying.
-  ASSERT_EQ(engine.ConnectDirect("127.0.0.1", 1, ""), 1);
-  ASSERT_EQ(engine.SetMode(PlayerEngine::kPlayerMode, -1), 1);
+  ASSERT_TRUE(engine.ConnectDirect("127.0.0.1", 1, ""));
+  ASSERT_TRUE(player.SetMode(EngineMode::Player));
   EXPECT_FALSE(engine.IsThreadAlive());
   EXPECT_EQ(engine.GetConnectionState(), ConnectionState::kIdle);
 
   // Connected and streaming: the same.
-  ASSERT_EQ(engine.SetMode(PlayerEngine::kClientMode, -1), 1);
-  ASSERT_EQ(engine.ConnectDirect("127.0.0.1", dvr.simulator->port(), "1234"), 1);
+  ASSERT_TRUE(player.SetMode(EngineMode::Client));
+  ASSERT_TRUE(engine.ConnectDirect("127.0.0.1", dvr.simulator->port(), "1234"));
   ASSERT_TRUE(WaitUntil([&] { return player.view.ShownCount(0) > 0; }));
-  ASSERT_EQ(engine.SetMode(PlayerEngine::kPlayerMode, -1), 1);
+  ASSERT_TRUE(player.SetMode(EngineMode::Player));
   EXPECT_FALSE(engine.IsThreadAlive());
   EXPECT_FALSE(engine.IsConnected());
 }
@@ -109,9 +108,11 @@ TEST(EngineClientMode, PlayerModeStopsAConnectionEvenWhileItRetries) {
 TEST(EngineClientMode, RefusedSettingsStartNoThread) {
   PlayerUnderTest player;
   PlayerEngine& engine = *player.engine;
-  ASSERT_EQ(engine.SetMode(PlayerEngine::kClientMode, -1), 1);
-  EXPECT_EQ(engine.ConnectDirect("127.0.0.1", 8841, std::string(40, 'x')), 0);
-  EXPECT_FALSE(engine.GetLastErrorText().empty());
+  ASSERT_TRUE(player.SetMode(EngineMode::Client));
+  const CommandResult connected = engine.ConnectDirect("127.0.0.1", 8841, std::string(40, 'x'));
+  EXPECT_FALSE(connected);
+  EXPECT_FALSE(connected.reason().empty());
+  EXPECT_EQ(engine.GetLastErrorText(), connected.reason());
   EXPECT_FALSE(engine.IsThreadAlive());
 }
 

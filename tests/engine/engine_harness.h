@@ -29,7 +29,13 @@ struct PlayerUnderTest {
   explicit PlayerUnderTest(FormatVariant videoFormat = FormatVariant::QM_QMT2, std::unique_ptr<AudioDevice> device = {}) {
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     engine = std::make_unique<PlayerEngine>(view, [](const std::string&) {}, std::move(device));
-    created = engine->Create(videoFormat, AudioFormat::QM_ALAW, 4, 8000) && engine->SetMode(PlayerEngine::kPlayerMode, -1) == 1;
+    created = engine->Create(videoFormat, AudioFormat::QM_ALAW, 4, 8000) &&
+              engine->SetMode(EngineMode::Player, -1).ok() && view.ApplyMode(EngineMode::Player, engine->GetSplitCount());
+  }
+
+  // Switches the engine and the view to the mode, as the window does.
+  bool SetMode(EngineMode mode) {
+    return engine->SetMode(mode, -1).ok() && view.ApplyMode(mode, engine->GetSplitCount());
   }
 
   // Total pictures the view has accepted, over all channels.

@@ -3,7 +3,6 @@
 #include <memory>
 
 #include "engine/engine_services.h"
-#include "engine/playback_state.h"
 #include "tests/engine/engine_harness.h"
 #include "tests/engine/engine_recording.h"
 
@@ -29,9 +28,9 @@ TEST(EngineModes, CreateDerivesTheSplitFromTheChannelCount) {
     VideoViewModel view;
     PlayerEngine engine(view, [](const std::string&) {});
     ASSERT_TRUE(engine.Create(FormatVariant::QM_QMT2, AudioFormat::QM_ALAW, c.channels, 8000));
-    EXPECT_EQ(view.GetChannelCount(), 1) << c.channels;  // one tile until a mode is chosen
-    ASSERT_EQ(engine.SetMode(PlayerEngine::kPlayerMode, -1), 1);
-    EXPECT_EQ(view.GetChannelCount(), c.split) << c.channels;
+    EXPECT_EQ(engine.GetSplitCount(), 1) << c.channels;  // one tile until a mode is chosen
+    ASSERT_TRUE(engine.SetMode(EngineMode::Player, -1));
+    EXPECT_EQ(engine.GetSplitCount(), c.split) << c.channels;
   }
 }
 
@@ -41,22 +40,22 @@ TEST(EngineModes, SetModeKeepsTheSplitUnlessGivenOneToSixteenChannels) {
   ASSERT_TRUE(engine.Create(FormatVariant::QM_QMT2, AudioFormat::QM_ALAW, 4, 8000));
   EXPECT_FALSE(engine.Create(static_cast<FormatVariant>(7), AudioFormat::QM_ALAW, 4, 8000));
   EXPECT_FALSE(engine.Create(FormatVariant::QM_QMT2, static_cast<AudioFormat>(9), 4, 8000));
-  EXPECT_EQ(engine.GetMode(), PlayerEngine::kClientMode);
+  EXPECT_EQ(engine.GetMode(), EngineMode::Client);
 
-  EXPECT_EQ(engine.SetMode(3, 4), 0);
-  EXPECT_EQ(engine.GetMode(), PlayerEngine::kClientMode);
-  const struct { int channels, split; } cases[] = {{17, 4}, {-1, 4}, {0, 4}, {9, 9}, {16, 16}, {-1, 16}, {1, 1}};
+  const CommandResult unknown = engine.SetMode(static_cast<EngineMode>(3), 4);
+  EXPECT_FALSE(unknown);
+  EXPECT_EQ(unknown.reason(), "there is no mode 3");
+  EXPECT_EQ(engine.GetMode(), EngineMode::Client);
+  const struct { int channels, split; } cases[] = {{17, 4}, {-1, 4}, {0, 4}, {9, 9}, {16, 16}, {-1, 16}, {1, 1}, {9, 9}};
   for (const auto& c : cases) {
-    ASSERT_EQ(engine.SetMode(PlayerEngine::kPlayerMode, c.channels), 1);
+    ASSERT_TRUE(engine.SetMode(EngineMode::Player, c.channels));
+    EXPECT_EQ(engine.GetMode(), EngineMode::Player);
     EXPECT_EQ(engine.GetSplitCount(), c.split) << c.channels;
-    EXPECT_EQ(view.GetChannelCount(), c.split) << c.channels;
-    EXPECT_TRUE(view.GetPlayerFlag());
-    EXPECT_EQ(view.GetMode(), PlayerEngine::kPlayerMode);
   }
-  ASSERT_EQ(engine.SetMode(PlayerEngine::kClientMode, 4), 1);
-  EXPECT_EQ(view.GetChannelCount(), 1);
-  EXPECT_FALSE(view.GetPlayerFlag());
-  EXPECT_EQ(engine.GetSplitCount(), 1);  // the last split stays stored
+  ASSERT_TRUE(engine.SetMode(EngineMode::Client, 4));
+  EXPECT_EQ(engine.GetSplitCount(), 1);  // one live picture
+  ASSERT_TRUE(engine.SetMode(EngineMode::Player, -1));
+  EXPECT_EQ(engine.GetSplitCount(), 9);  // the last split stays stored
 }
 
 TEST(EngineModes, RecordingsOpenOnlyInPlayerMode) {
@@ -64,9 +63,11 @@ TEST(EngineModes, RecordingsOpenOnlyInPlayerMode) {
   VideoViewModel view;
   PlayerEngine engine(view, [](const std::string&) {});
   ASSERT_TRUE(engine.Create(FormatVariant::QM_QMT2, AudioFormat::QM_ALAW, 4, 8000));
-  EXPECT_FALSE(engine.OpenSource(file->path(), false));
+  const CommandResult opened = engine.OpenSource(file->path(), false);
+  EXPECT_FALSE(opened);
+  EXPECT_EQ(opened.reason(), "recordings play in player mode only");
   EXPECT_FALSE(engine.IsThreadAlive());
-  EXPECT_FALSE(engine.GetLastErrorText().empty());
+  EXPECT_EQ(engine.GetLastErrorText(), opened.reason());
 }
 
 TEST(EngineModes, ModeSwitchDuringPlaybackStopsTheThreadFirst) {
@@ -74,13 +75,14 @@ TEST(EngineModes, ModeSwitchDuringPlaybackStopsTheThreadFirst) {
   PlayerUnderTest player;
   PlayerEngine& engine = *player.engine;
   engine.SetRepeat(true);
-  for (int mode : {PlayerEngine::kClientMode, PlayerEngine::kPlayerMode}) {
-    ASSERT_EQ(engine.SetMode(PlayerEngine::kPlayerMode, -1), 1);
+  for (EngineMode mode : {EngineMode::Client, EngineMode::Player}) {
+    SCOPED_TRACE(static_cast<int>(mode));
+    ASSERT_TRUE(player.SetMode(EngineMode::Player));
     ASSERT_TRUE(engine.OpenSource(file->path(), false));
     ASSERT_TRUE(WaitUntil([&] { return player.Shown() > 0; }));
-    ASSERT_EQ(engine.SetMode(mode, -1), 1);
-    EXPECT_FALSE(engine.IsThreadAlive()) << mode;
-    EXPECT_EQ(engine.GetState(), kStateIdle) << mode;
+    ASSERT_TRUE(player.SetMode(mode));
+    EXPECT_FALSE(engine.IsThreadAlive());
+    EXPECT_EQ(engine.GetState(), PlaybackState::Idle);
     CalendarTime time;
     EXPECT_FALSE(engine.GetBlockTime(time));
     for (int channel = 0; channel < 4; ++channel) EXPECT_FALSE(player.view.HasPicture(channel));
@@ -90,14 +92,16 @@ TEST(EngineModes, ModeSwitchDuringPlaybackStopsTheThreadFirst) {
 TEST(EngineModes, ASourceThatCannotBeOpenedStartsNothing) {
   PlayerUnderTest player;
   PlayerEngine& engine = *player.engine;
-  EXPECT_FALSE(engine.OpenSource("/nonexistent/recording.vvf", false));
+  const CommandResult opened = engine.OpenSource("/nonexistent/recording.vvf", false);
+  EXPECT_FALSE(opened);
+  EXPECT_NE(opened.reason().find("/nonexistent/recording.vvf"), std::string::npos) << opened.reason();
   EXPECT_FALSE(engine.IsThreadAlive());
   EXPECT_FALSE(engine.IsSourceOpen());
-  EXPECT_EQ(engine.GetState(), kStateIdle);
-  EXPECT_FALSE(engine.GetLastErrorText().empty());
-  // A command without a thread stays stored; it changes nothing.
-  EXPECT_EQ(engine.StepForward(), 1);
-  EXPECT_EQ(engine.GetState(), kStateIdle);
+  EXPECT_EQ(engine.GetState(), PlaybackState::Idle);
+  EXPECT_EQ(engine.GetLastErrorText(), opened.reason());
+  // A command without a thread is refused and changes nothing.
+  EXPECT_FALSE(engine.StepForward());
+  EXPECT_EQ(engine.GetState(), PlaybackState::Idle);
 }
 
 TEST(EngineServicesTest, FirstEngineStartsThemAndLastStopsThem) {
@@ -129,22 +133,22 @@ TEST(EngineLifecycle, StopCloseAndDestroyNeverHangAtAnySpeed) {
     ASSERT_TRUE(engine.OpenSource(file->path(), false));
     ASSERT_TRUE(WaitUntil([&] { return player.Shown() > 2; }));
     if (c.reverse) {
-      engine.PlayReverse(8);
+      engine.PlayReverse(PlaybackSpeed(8));
       if (c.speed > 8) engine.FastRewind(), engine.FastRewind();
     } else if (c.speed > 8) {
       engine.FastForward(), engine.FastForward();
     } else {
-      engine.PlayForward(c.speed);
+      engine.PlayForward(PlaybackSpeed(c.speed));
     }
     const std::uint64_t shown = player.Shown();
-    ASSERT_TRUE(WaitUntil([&] { return player.Shown() > shown || engine.GetState() == kStatePaused; }));
-    EXPECT_EQ(engine.CloseSource(), 1);
+    ASSERT_TRUE(WaitUntil([&] { return player.Shown() > shown || engine.GetState() == PlaybackState::Paused; }));
+    EXPECT_TRUE(engine.CloseSource());
     EXPECT_FALSE(engine.IsThreadAlive());
-    EXPECT_EQ(engine.GetState(), kStateIdle);
+    EXPECT_EQ(engine.GetState(), PlaybackState::Idle);
 
     // The same again, but the engine goes away while it plays.
     ASSERT_TRUE(engine.OpenSource(file->path(), false));
-    ASSERT_TRUE(WaitUntil([&] { return engine.GetState() != kStateIdle; }));
+    ASSERT_TRUE(WaitUntil([&] { return engine.GetState() != PlaybackState::Idle; }));
     player.engine.reset();
   }
 }

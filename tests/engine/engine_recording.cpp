@@ -90,4 +90,13 @@ std::vector<EngineRecording::Frame> EngineRecording::VideoFrames() const {
   return video;
 }
 
+EngineRecording Interleaved(int rounds, std::size_t samples) {
+  EngineRecording recording;
+  for (int round = 0; round < rounds; ++round) {
+    for (int channel = 0; channel < 4; ++channel) recording.AddVideo(channel, round == 0);
+    recording.AddAudio(0, samples);
+  }
+  return recording;
+}
+
 }  // namespace tavrix::testing

@@ -54,4 +54,9 @@ class EngineRecording {
   bool terminated_ = false;
 };
 
+// `rounds` pictures of each of the four channels, full pictures in the first
+// round and update pictures after it, with a block of sound of `samples`
+// after every round.
+EngineRecording Interleaved(int rounds, std::size_t samples = 400);
+
 }  // namespace tavrix::testing

@@ -6,10 +6,9 @@
 #include <thread>
 
 #include "audio/g711.h"
-#include "engine/playback_state.h"
-#include "export/avi_exporter.h"
 #include "tests/engine/engine_harness.h"
 #include "tests/engine/engine_recording.h"
+#include "tests/export/ffprobe.h"
 #include "tests/support/manual_audio_device.h"
 
 namespace tavrix {
@@ -88,7 +87,7 @@ TEST(PlaybackSound, NormalSpeedPlaysEverySampleInOrderLargeBlocksIncluded) {
   SoundCard card(*setup.device);
   PlayerEngine& engine = *setup.player.engine;
   ASSERT_TRUE(engine.OpenSource(file->path(), false));
-  ASSERT_TRUE(WaitUntil([&] { return engine.GetState() == kStatePaused; }));
+  ASSERT_TRUE(WaitUntil([&] { return engine.GetState() == PlaybackState::Paused; }));
 
   // All but the last block: the device stops once less than 1,024 bytes lie ahead.
   std::vector<std::uint8_t> expected;
@@ -118,13 +117,13 @@ TEST(PlaybackSound, NoSoundWhenFastSlowOrBackwards) {
     PlayerWithCard setup;
     SoundCard card(*setup.device);
     PlayerEngine& engine = *setup.player.engine;
-    engine.SetSpeed(c.reverse ? 8 : c.speed);
+    engine.SetSpeed(PlaybackSpeed(c.reverse ? 8 : c.speed));
     ASSERT_TRUE(engine.OpenSource(file->path(), false));
-    ASSERT_TRUE(WaitUntil([&] { return engine.GetState() == kStatePaused; }));
+    ASSERT_TRUE(WaitUntil([&] { return engine.GetState() == PlaybackState::Paused; }));
     if (c.reverse) {
       const std::uint64_t shown = setup.player.Shown();
-      engine.PlayReverse(c.speed);
-      ASSERT_TRUE(WaitUntil([&] { return setup.player.Shown() == 2 * shown && engine.GetState() == kStatePaused; }));
+      engine.PlayReverse(PlaybackSpeed(c.speed));
+      ASSERT_TRUE(WaitUntil([&] { return setup.player.Shown() == 2 * shown && engine.GetState() == PlaybackState::Paused; }));
     }
     const std::vector<std::uint8_t> played = card.Played();
     EXPECT_TRUE(std::all_of(played.begin(), played.end(), [](std::uint8_t byte) { return byte == 0; }));
@@ -145,21 +144,25 @@ TEST(PlaybackSound, AviCaptureTakesTheSoundPlayedAtNormalSpeedOnly) {
 
   PlayerUnderTest player;
   PlayerEngine& engine = *player.engine;
-  AviExporter& avi = engine.GetAviExporter();
-  ASSERT_EQ(avi.Open(file->directory() + "/capture.avi", 24, 640, 448, nullptr, 30), 0) << avi.LastError();
-  engine.SetAviActive(true);
   ASSERT_TRUE(engine.OpenSource(file->path(), false));
-  ASSERT_TRUE(WaitUntil([&] { return engine.GetState() == kStatePaused; }));
-  EXPECT_EQ(avi.audioPosition(), samples);
-
+  ASSERT_TRUE(WaitUntil([&] { return engine.GetState() == PlaybackState::Paused; }));
   const std::uint64_t shown = player.Shown();
-  engine.Seek(0);
-  ASSERT_TRUE(WaitUntil([&] { return player.Shown() == shown + 1; }));
-  engine.PlayForward(8);  // fast: no sound, for the AVI neither
-  ASSERT_TRUE(WaitUntil([&] { return player.Shown() == 2 * shown && engine.GetState() == kStatePaused; }));
-  EXPECT_EQ(avi.audioPosition(), samples);
-  engine.SetAviActive(false);
-  avi.Close();
+
+  // The capture starts on the first picture, which gives it its size.
+  ASSERT_TRUE(engine.Seek(0));
+  ASSERT_TRUE(WaitUntil([&] { return player.Shown() == shown + 1 && engine.GetState() == PlaybackState::Paused; }));
+  PlayerEngine::AviCaptureOptions options;
+  options.path = file->directory() + "/capture.avi";
+  ASSERT_TRUE(engine.StartAviCapture(options));
+  ASSERT_TRUE(engine.PlayForward(PlaybackSpeed(1)));
+  ASSERT_TRUE(WaitUntil([&] { return player.Shown() == 2 * shown && engine.GetState() == PlaybackState::Paused; }));
+
+  ASSERT_TRUE(engine.Seek(0));
+  ASSERT_TRUE(WaitUntil([&] { return player.Shown() == 2 * shown + 1; }));
+  ASSERT_TRUE(engine.PlayForward(PlaybackSpeed(8)));  // fast: no sound, for the AVI neither
+  ASSERT_TRUE(WaitUntil([&] { return player.Shown() == 3 * shown && engine.GetState() == PlaybackState::Paused; }));
+  ASSERT_TRUE(engine.StopAviCapture());
+  EXPECT_EQ(test::ProbeAudioSamples(options.path), samples);
 }
 
 // A sound card that takes nothing: the ring fills and the thread waits for room.
@@ -177,13 +180,13 @@ TEST(PlaybackSound, StalledSoundCardNeverHoldsUpCommandsCloseOrDestruction) {
   ASSERT_TRUE(engine.OpenSource(file->path(), false));
   ASSERT_TRUE(WaitUntil(waitingForRoom));
   engine.Pause();
-  ASSERT_TRUE(WaitUntil([&] { return engine.GetState() == kStatePaused; }));
+  ASSERT_TRUE(WaitUntil([&] { return engine.GetState() == PlaybackState::Paused; }));
 
-  engine.PlayForward(1);
-  ASSERT_TRUE(WaitUntil([&] { return engine.GetState() == kStateForward; }));
+  engine.PlayForward(PlaybackSpeed(1));
+  ASSERT_TRUE(WaitUntil([&] { return engine.GetState() == PlaybackState::Forward; }));
   engine.CloseSource();
   // The ring is emptied and the device stopped, so nothing loops after Close.
-  EXPECT_EQ(engine.GetState(), kStateIdle);
+  EXPECT_EQ(engine.GetState(), PlaybackState::Idle);
   EXPECT_FALSE(engine.IsThreadAlive());
   EXPECT_TRUE(setup.device->paused());
   EXPECT_EQ(engine.GetAudioOut().Queued(), 0u);

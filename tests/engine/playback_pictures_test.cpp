@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "engine/playback_state.h"
 #include "tests/engine/engine_harness.h"
 #include "tests/engine/engine_recording.h"
 
@@ -25,7 +24,7 @@ TEST(DualPictures, EachHalfGoesToItsChannelUnlessMarkedEmpty) {
   PlayerUnderTest player(static_cast<FormatVariant>(kQmt3));
   ASSERT_TRUE(player.created);
   ASSERT_TRUE(player.engine->OpenSource(file->path(), false));
-  ASSERT_TRUE(WaitUntil([&] { return player.engine->GetState() == kStatePaused; }));
+  ASSERT_TRUE(WaitUntil([&] { return player.engine->GetState() == PlaybackState::Paused; }));
 
   const std::uint64_t expectedCounts[] = {1, 1, 2, 1};
   for (int channel = 0; channel < 4; ++channel) {
@@ -55,15 +54,15 @@ TEST(DualPictures, StepPassesOverAPictureWithBothHalvesEmpty) {
 
   PlayerUnderTest player(static_cast<FormatVariant>(kQmt3));
   ASSERT_TRUE(player.engine->OpenSource(file->path(), false));
-  ASSERT_TRUE(WaitUntil([&] { return player.engine->GetState() == kStateForward; }));
+  ASSERT_TRUE(WaitUntil([&] { return player.engine->GetState() == PlaybackState::Forward; }));
   player.engine->Pause();
-  ASSERT_TRUE(WaitUntil([&] { return player.engine->GetState() == kStatePaused; }));
+  ASSERT_TRUE(WaitUntil([&] { return player.engine->GetState() == PlaybackState::Paused; }));
   const std::uint64_t before = player.view.ShownCount(2);
   player.engine->Seek(0);
-  ASSERT_TRUE(WaitUntil([&] { return player.view.ShownCount(0) > 0 && player.engine->GetState() == kStatePaused; }));
+  ASSERT_TRUE(WaitUntil([&] { return player.view.ShownCount(0) > 0 && player.engine->GetState() == PlaybackState::Paused; }));
   player.engine->StepForward();
   ASSERT_TRUE(WaitUntil([&] { return player.view.ShownCount(2) == before + 1; }));
-  EXPECT_TRUE(WaitUntil([&] { return player.engine->GetState() == kStatePaused; }));
+  EXPECT_TRUE(WaitUntil([&] { return player.engine->GetState() == PlaybackState::Paused; }));
 }
 
 }  // namespace

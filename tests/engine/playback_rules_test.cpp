@@ -1,10 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <optional>
 
 #include "engine/frame_pacing.h"
-#include "engine/playback_speed.h"
-#include "engine/playback_state.h"
+#include "engine/playback_command.h"
+#include "engine/speed_rules.h"
 #include "platform/tick_clock.h"
 
 namespace tavrix {
@@ -14,7 +15,7 @@ TEST(PlaybackSpeed, PauseEndsOnlyFastPlay) {
   const struct { double before, after; } cases[] = {
       {8, 1}, {16, 1}, {32, 1}, {64, 1}, {2.5, 2.5}, {4, 4}, {1, 1}, {0.5, 0.5},
   };
-  for (const auto& c : cases) EXPECT_EQ(SpeedAfterPause(c.before), c.after) << c.before;
+  for (const auto& c : cases) EXPECT_EQ(SpeedAfterPause(PlaybackSpeed(c.before)).factor(), c.after) << c.before;
 }
 
 TEST(PlaybackSpeed, PlayTakesTheMagnitudeUpToEight) {
@@ -23,43 +24,50 @@ TEST(PlaybackSpeed, PlayTakesTheMagnitudeUpToEight) {
   const struct { double requested, speed; } cases[] = {
       {-2.5, 2.5}, {20, 8}, {0, 1}, {1, 1}, {0.25, 0.25}, {nan, 1}, {-infinity, 8},
   };
-  for (const auto& c : cases) EXPECT_EQ(SpeedForPlay(c.requested), c.speed) << c.requested;
+  for (const auto& c : cases) EXPECT_EQ(SpeedForPlay(PlaybackSpeed(c.requested)).factor(), c.speed) << c.requested;
 }
 
 TEST(PlaybackSpeed, FastPlayDoublesInItsOwnDirectionAndRestartsAfterTheOther) {
   const struct {
     bool forward;
     double speed;
-    int lastCommand, state;
+    PlaybackCommand lastCommand;
+    PlaybackState state;
     double expected;
   } cases[] = {
-      {true, 1, kCommandForward, kStateForward, 8},    // first press
-      {true, 8, kCommandForward, kStateForward, 16},
-      {true, 16, kCommandForward, kStateForward, 32},
-      {true, 32, kCommandForward, kStateForward, 32},  // top speed holds
-      {true, 16, kCommandReverse, kStateReverse, 8},   // after a rewind command
-      {true, 16, kCommandPause, kStatePaused, 8},      // fast, but not playing forward
-      {true, 32, kCommandPause, kStatePaused, 32},     // 32 holds in any state
-      {true, 2.5, kCommandForward, kStateForward, 8},
-      {false, 1, kCommandReverse, kStateReverse, 8},
-      {false, 8, kCommandReverse, kStateReverse, 16},
-      {false, 16, kCommandReverse, kStateReverse, 32},
-      {false, 32, kCommandForward, kStateForward, 8},  // after a forward command
-      {false, 16, kCommandStepBackward, kStateReverse, 32},
+      {true, 1, PlaybackCommand::Forward, PlaybackState::Forward, 8},    // first press
+      {true, 8, PlaybackCommand::Forward, PlaybackState::Forward, 16},
+      {true, 16, PlaybackCommand::Forward, PlaybackState::Forward, 32},
+      {true, 32, PlaybackCommand::Forward, PlaybackState::Forward, 32},  // top speed holds
+      {true, 16, PlaybackCommand::Reverse, PlaybackState::Reverse, 8},   // after a rewind command
+      {true, 16, PlaybackCommand::Pause, PlaybackState::Paused, 8},      // fast, but not playing forward
+      {true, 32, PlaybackCommand::Pause, PlaybackState::Paused, 32},     // 32 holds in any state
+      {true, 2.5, PlaybackCommand::Forward, PlaybackState::Forward, 8},
+      {false, 1, PlaybackCommand::Reverse, PlaybackState::Reverse, 8},
+      {false, 8, PlaybackCommand::Reverse, PlaybackState::Reverse, 16},
+      {false, 16, PlaybackCommand::Reverse, PlaybackState::Reverse, 32},
+      {false, 32, PlaybackCommand::Forward, PlaybackState::Forward, 8},  // after a forward command
+      {false, 16, PlaybackCommand::StepBackward, PlaybackState::Reverse, 32},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(SpeedForFast(c.forward, c.speed, c.lastCommand, c.state), c.expected)
-        << (c.forward ? "forward " : "rewind ") << c.speed << " after " << c.lastCommand << " in " << c.state;
+    EXPECT_EQ(SpeedForFast(c.forward, PlaybackSpeed(c.speed), c.lastCommand, c.state).factor(), c.expected)
+        << (c.forward ? "forward " : "rewind ") << c.speed << " after " << static_cast<int>(c.lastCommand) << " in "
+        << static_cast<int>(c.state);
   }
 }
 
 TEST(PlaybackState, CommandsMapToTheirStates) {
-  const struct { int command, state; } cases[] = {
-      {kCommandPause, kStatePaused}, {kCommandForward, kStateForward}, {kCommandReverse, kStateReverse},
-      {kCommandStepForward, kStateStepForward}, {kCommandStepBackward, kStateStepBackward},
-      {kCommandSeek, kStateSeek}, {0, -1}, {1, -1}, {8, -1},
+  const struct {
+    int command;
+    std::optional<PlaybackState> state;
+  } cases[] = {
+      {2, PlaybackState::Paused},      {3, PlaybackState::Forward},      {4, PlaybackState::Reverse},
+      {5, PlaybackState::StepForward}, {6, PlaybackState::StepBackward}, {7, PlaybackState::Seek},
+      {0, std::nullopt},               {1, std::nullopt},                {8, std::nullopt},
   };
-  for (const auto& c : cases) EXPECT_EQ(StateForCommand(c.command), c.state) << c.command;
+  for (const auto& c : cases) {
+    EXPECT_EQ(StateForCommand(static_cast<PlaybackCommand>(c.command)), c.state) << c.command;
+  }
 }
 
 TEST(FramePacing, PeriodFollowsHeightAndFormat) {

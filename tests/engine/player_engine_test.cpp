@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "engine/engine_services.h"
-#include "engine/playback_state.h"
 #include "tests/engine/engine_harness.h"
 #include "tests/engine/engine_recording.h"
 
@@ -15,19 +14,9 @@ namespace tavrix {
 namespace {
 
 using testing::EngineRecording;
+using testing::Interleaved;
 using testing::PlayerUnderTest;
 using testing::WaitUntil;
-
-// `rounds` pictures of each of the four channels, full pictures in the first
-// round and update pictures after it, with a block of sound after every round.
-EngineRecording Interleaved(int rounds) {
-  EngineRecording recording;
-  for (int round = 0; round < rounds; ++round) {
-    for (int channel = 0; channel < 4; ++channel) recording.AddVideo(channel, round == 0);
-    recording.AddAudio(0, 400);
-  }
-  return recording;
-}
 
 int FramesOf(const EngineRecording& recording, int channel) {
   int count = 0;
@@ -61,16 +50,16 @@ TEST_F(PlayerEngineTest, OpenPlaysEveryFrameOnceAtNormalSpeedThenPausesAtTheEnd)
   EXPECT_FALSE(engine.GetBlockTime(time));  // nothing plays yet
 
   ASSERT_TRUE(engine.OpenSource(file->path(), false));
-  EXPECT_EQ(engine.GetSpeed(), 1.0);
+  EXPECT_EQ(engine.GetSpeed().factor(), 1.0);
   ASSERT_TRUE(WaitUntil([&] { return player.Shown() > 0; }));
-  EXPECT_EQ(engine.GetState(), kStateForward);
+  EXPECT_EQ(engine.GetState(), PlaybackState::Forward);
   ASSERT_TRUE(engine.GetBlockTime(time));
   EXPECT_EQ(time.year, 2009);
   EXPECT_EQ(time.month, 12);
   EXPECT_EQ(time.day, 29);
 
   // No repeat: five failed reads at the end pause playback.
-  ASSERT_TRUE(WaitUntil([&] { return engine.GetState() == kStatePaused; }));
+  ASSERT_TRUE(WaitUntil([&] { return engine.GetState() == PlaybackState::Paused; }));
   for (int channel = 0; channel < 4; ++channel) {
     SCOPED_TRACE(channel);
     EXPECT_EQ(player.view.ShownCount(channel), static_cast<std::uint64_t>(FramesOf(recording, channel)));
@@ -90,7 +79,7 @@ TEST_F(PlayerEngineTest, ACommandRightAfterTheOpenIsNotOvertakenByIt) {
   for (int attempt = 0; attempt < 10; ++attempt) {
     ASSERT_TRUE(engine.OpenSource(file->path(), false));
     engine.Pause();
-    ASSERT_TRUE(WaitUntil([&] { return engine.GetState() == kStatePaused; })) << attempt;
+    ASSERT_TRUE(WaitUntil([&] { return engine.GetState() == PlaybackState::Paused; })) << attempt;
   }
 }
 
@@ -100,14 +89,14 @@ TEST_F(PlayerEngineTest, RepeatRewindsAtTheEndAndKeepsPlaying) {
   PlayerUnderTest player;
   PlayerEngine& engine = *player.engine;
   engine.SetRepeat(true);
-  engine.SetSpeed(8);
+  engine.SetSpeed(PlaybackSpeed(8));
   ASSERT_TRUE(engine.OpenSource(file->path(), false));
   const auto framesOfChannel0 = static_cast<std::uint64_t>(FramesOf(recording, 0));
   ASSERT_TRUE(WaitUntil([&] { return player.view.ShownCount(0) > 3 * framesOfChannel0; }));
-  EXPECT_EQ(engine.GetState(), kStateForward);
+  EXPECT_EQ(engine.GetState(), PlaybackState::Forward);
 
   engine.SetRepeat(false);
-  EXPECT_TRUE(WaitUntil([&] { return engine.GetState() == kStatePaused; }));
+  EXPECT_TRUE(WaitUntil([&] { return engine.GetState() == PlaybackState::Paused; }));
 }
 
 TEST_F(PlayerEngineTest, FastPlayCommandsFollowTheSpeedRulesWhilePlaying) {
@@ -116,30 +105,30 @@ TEST_F(PlayerEngineTest, FastPlayCommandsFollowTheSpeedRulesWhilePlaying) {
   PlayerEngine& engine = *player.engine;
   engine.SetRepeat(true);
   ASSERT_TRUE(engine.OpenSource(file->path(), false));
-  ASSERT_TRUE(WaitUntil([&] { return engine.GetState() == kStateForward; }));
+  ASSERT_TRUE(WaitUntil([&] { return engine.GetState() == PlaybackState::Forward; }));
 
   std::vector<double> speeds;
   for (int i = 0; i < 4; ++i) {
     engine.FastForward();
-    speeds.push_back(engine.GetSpeed());
+    speeds.push_back(engine.GetSpeed().factor());
   }
   EXPECT_EQ(speeds, (std::vector<double>{8, 16, 32, 32}));
-  EXPECT_EQ(engine.GetState(), kStateForward);
+  EXPECT_EQ(engine.GetState(), PlaybackState::Forward);
 
   engine.FastRewind();  // after a forward command even 32 restarts at 8
-  EXPECT_EQ(engine.GetSpeed(), 8);
+  EXPECT_EQ(engine.GetSpeed().factor(), 8);
   engine.FastForward();  // and the other way round
-  EXPECT_EQ(engine.GetSpeed(), 8);
-  EXPECT_TRUE(WaitUntil([&] { return engine.GetState() == kStateForward; }));
+  EXPECT_EQ(engine.GetSpeed().factor(), 8);
+  EXPECT_TRUE(WaitUntil([&] { return engine.GetState() == PlaybackState::Forward; }));
 
   engine.Pause();
-  EXPECT_EQ(engine.GetSpeed(), 1.0);
-  ASSERT_TRUE(WaitUntil([&] { return engine.GetState() == kStatePaused; }));
-  engine.PlayForward(-2.5);
-  EXPECT_EQ(engine.GetSpeed(), 2.5);
+  EXPECT_EQ(engine.GetSpeed().factor(), 1.0);
+  ASSERT_TRUE(WaitUntil([&] { return engine.GetState() == PlaybackState::Paused; }));
+  engine.PlayForward(PlaybackSpeed(-2.5));
+  EXPECT_EQ(engine.GetSpeed().factor(), 2.5);
   engine.Pause();
-  EXPECT_EQ(engine.GetSpeed(), 2.5);
-  EXPECT_TRUE(WaitUntil([&] { return engine.GetState() == kStatePaused; }));
+  EXPECT_EQ(engine.GetSpeed().factor(), 2.5);
+  EXPECT_TRUE(WaitUntil([&] { return engine.GetState() == PlaybackState::Paused; }));
 }
 
 // At 16 and above every ninth picture that reaches decoding is followed by a
@@ -175,9 +164,9 @@ TEST_F(PlayerEngineTest, FastPlaySkipsAheadAfterEveryNinePictures) {
 
     PlayerUnderTest player;
     PlayerEngine& engine = *player.engine;
-    engine.SetSpeed(speed);
+    engine.SetSpeed(PlaybackSpeed(speed));
     ASSERT_TRUE(engine.OpenSource(file->path(), false));
-    ASSERT_TRUE(WaitUntil([&] { return engine.GetState() == kStatePaused; }));
+    ASSERT_TRUE(WaitUntil([&] { return engine.GetState() == PlaybackState::Paused; }));
     EXPECT_EQ(player.view.ShownCount(0), expected);
   }
 }
@@ -187,15 +176,15 @@ TEST_F(PlayerEngineTest, ReversePausesAtTheStartEvenWithRepeat) {
   const auto file = recording.Write();
   PlayerUnderTest player;
   PlayerEngine& engine = *player.engine;
-  engine.SetSpeed(8);
+  engine.SetSpeed(PlaybackSpeed(8));
   ASSERT_TRUE(engine.OpenSource(file->path(), false));
-  ASSERT_TRUE(WaitUntil([&] { return engine.GetState() == kStatePaused; }));
+  ASSERT_TRUE(WaitUntil([&] { return engine.GetState() == PlaybackState::Paused; }));
   const std::uint64_t shownForwards = player.Shown();
 
   engine.SetRepeat(true);
-  engine.PlayReverse(8);
+  engine.PlayReverse(PlaybackSpeed(8));
   ASSERT_TRUE(WaitUntil([&] { return player.Shown() > shownForwards; }));
-  ASSERT_TRUE(WaitUntil([&] { return engine.GetState() == kStatePaused; }));
+  ASSERT_TRUE(WaitUntil([&] { return engine.GetState() == PlaybackState::Paused; }));
   EXPECT_LT(engine.GetPosition(), 4096u);
   // Every picture was shown once more on the way back, and no more.
   EXPECT_EQ(player.Shown(), 2 * shownForwards);
@@ -213,9 +202,9 @@ class StepAndSeekTest : public PlayerEngineTest {
     ASSERT_TRUE(player_.created);
     // Opening plays; pause first so that only the commands below show anything.
     ASSERT_TRUE(player_.engine->OpenSource(file_->path(), false));
-    ASSERT_TRUE(WaitUntil([&] { return player_.engine->GetState() == kStateForward; }));
+    ASSERT_TRUE(WaitUntil([&] { return player_.engine->GetState() == PlaybackState::Forward; }));
     player_.engine->Pause();
-    ASSERT_TRUE(WaitUntil([&] { return player_.engine->GetState() == kStatePaused; }));
+    ASSERT_TRUE(WaitUntil([&] { return player_.engine->GetState() == PlaybackState::Paused; }));
   }
 
   // Runs a command and waits for the one picture it shows; returns its channel.
@@ -224,7 +213,7 @@ class StepAndSeekTest : public PlayerEngineTest {
     for (int channel = 0; channel < 4; ++channel) before.push_back(player_.view.ShownCount(channel));
     const std::uint64_t total = player_.Shown();
     command(*player_.engine);
-    EXPECT_TRUE(WaitUntil([&] { return player_.Shown() == total + 1 && player_.engine->GetState() == kStatePaused; }));
+    EXPECT_TRUE(WaitUntil([&] { return player_.Shown() == total + 1 && player_.engine->GetState() == PlaybackState::Paused; }));
     for (int channel = 0; channel < 4; ++channel) {
       if (player_.view.ShownCount(channel) != before[static_cast<std::size_t>(channel)]) return channel;
     }
@@ -257,7 +246,7 @@ TEST_F(StepAndSeekTest, StepsPassOverSoundAndStopOnTheNextPicture) {
   player_.engine->StepBackward();
   player_.engine->StepForward();  // queued behind it, proves the first was handled
   ASSERT_TRUE(WaitUntil([&] { return player_.Shown() == shown + 1; }));
-  EXPECT_EQ(player_.engine->GetState(), kStatePaused);
+  EXPECT_EQ(player_.engine->GetState(), PlaybackState::Paused);
 }
 
 TEST_F(StepAndSeekTest, SeekShowsTheFirstPictureOfTheTargetsBlockAndPauses) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "picture/caption_font.h"
 
@@ -150,6 +151,59 @@ TEST(ExportComposer, CaptionCarriesChannelAndTimeInTheViewColours) {
   EXPECT_GT(dots, 100);
   EXPECT_EQ(pixel(left + 2, top + CaptionFont::kHeight + 2), 0x808080u) << "the picture shows below the caption";
   EXPECT_EQ(pixel(4 + 2, 2 + 2), 0u) << "no caption in a tile that received no picture";
+}
+
+// The captions follow the view: with or without the time, in its format.
+TEST(ExportComposer, CaptionTimeFollowsTheSettings) {
+  CalendarTime time;
+  time.year = 2008;
+  time.month = 1;
+  time.day = 1;
+  time.hour = 10;
+  const struct {
+    bool showTime;
+    const char* format;
+    std::string caption;
+  } cases[] = {
+      {true, "", "CH22008/01/01 10:00:00"},  // empty: the default format
+      {true, "%H:%M", "CH210:00"},
+      {false, "%H:%M", "CH2"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.caption);
+    FrameLog log;
+    ExportComposer composer(kWidth, kHeight, 4, 4, 0, log.Writer());
+    composer.SetCaptionTime(c.showTime, c.format);
+    ASSERT_TRUE(composer.Add(1, time, FlatPicture(128)));
+    composer.Flush();
+    ASSERT_EQ(log.frames.size(), 1u);
+    const TileRect& tile = composer.layout().tiles[1];
+    const auto textAt = [&](int x, int y) {
+      const std::uint8_t* p = &log.frames[0][(static_cast<std::size_t>(kHeight - 1 - y) * kWidth + x) * 3];
+      return (std::uint32_t{p[0]} << 16 | std::uint32_t{p[1]} << 8 | p[2]) == CaptionFont::kTextColour;
+    };
+    // Each glyph of the caption is drawn, and nothing in the cell after it.
+    for (std::size_t i = 0; i <= c.caption.size(); ++i) {
+      int dots = 0, drawn = 0;
+      for (int row = 0; row < 7; ++row) {
+        for (int column = 0; column < 5; ++column) {
+          const int x = tile.left + 4 + static_cast<int>(i) * CaptionFont::kAdvance + column * CaptionFont::kScale;
+          const int y = tile.top + 2 + row * CaptionFont::kScale;
+          const bool dot = i < c.caption.size() && CaptionFont::Dot(c.caption[i], column, row);
+          dots += dot ? 1 : 0;
+          drawn += textAt(x, y) ? 1 : 0;
+          if (dot) {
+            EXPECT_TRUE(textAt(x, y)) << "glyph " << i;
+          }
+        }
+      }
+      if (i == c.caption.size()) {
+        EXPECT_EQ(drawn, 0) << "the caption ends there";
+      } else {
+        EXPECT_EQ(drawn, dots) << "glyph " << i;
+      }
+    }
+  }
 }
 
 TEST(ExportComposer, RefusesChannelsOffThePageAndUnknownSizes) {

@@ -10,6 +10,7 @@
 #include "audio/audio_out.h"
 #include "codec/channel_decoder.h"
 #include "engine/network_stream.h"
+#include "engine/picture_sink.h"
 #include "net/generated_live_source.h"
 #include "storage/vvf_reader.h"
 #include "storage/vvf_writer.h"
@@ -43,36 +44,26 @@ class RememberingSource : public LiveStreamSource {
 };
 
 // Keeps the pictures shown on channel 0.
-class PictureLog : public VideoSink {
+class PictureLog : public PictureSink {
  public:
-  bool ShowPicture(int channel, const CalendarTime& time, const std::uint8_t* picture, int width,
-                   int height) override {
+  void OnPicture(int channel, const PictureView& picture, const CalendarTime& time) override {
     std::lock_guard lock(mutex);
-    if (channel == 0) shown.emplace_back(picture, picture + PictureBytes(width, height));
     lastTime = time;
-    return true;
+    if (channel != 0) return;
+    Bytes packed;
+    const auto addPlane = [&](const std::uint8_t* plane, int stride, int width, int rows) {
+      for (int row = 0; row < rows; ++row) packed.insert(packed.end(), plane + row * stride, plane + row * stride + width);
+    };
+    addPlane(picture.y, picture.strideY, picture.width, picture.height);
+    addPlane(picture.cb, picture.strideC, picture.width / 2, picture.height / 2);
+    addPlane(picture.cr, picture.strideC, picture.width / 2, picture.height / 2);
+    shown.push_back(std::move(packed));
   }
-  bool SetChannelCount(int) override { return true; }
-  void SetPlayerFlag(bool) override {}
-  void SetMode(int) override {}
-  bool SetSplit(int, int) override { return true; }
-  int GetSplit() const override { return 1; }
-  int GetPage() const override { return 0; }
-  void ClearPictures() override {}
-  void SetShowTime(bool) override {}
-  bool GetShowTime() const override { return false; }
-  void SetTimeFormat(const std::string&) override {}
-  std::string GetTimeFormat() const override { return {}; }
-  void SetOsdFont(const OsdFont&) override {}
-  void SetOsdColours(std::uint32_t, std::uint32_t) override {}
-  void SetUseDirectDraw(bool) override {}
-  bool GetUseDirectDraw() const override { return false; }
-  MouseReport& mouseReport() override { return mouse; }
+  void OnPicturesCleared() override {}
 
   std::mutex mutex;
   std::vector<Bytes> shown;
   CalendarTime lastTime;
-  MouseReport mouse;
 };
 
 std::vector<Bytes> DecodeRecording(const std::string& path) {

@@ -58,5 +58,24 @@ TEST(WorkerThread, StopAfterTheBodyEndedByItselfAndRestart) {
   worker.Stop();
 }
 
+TEST(WorkerThread, AMemberRunsTheBodyItWasGivenUntilStopped) {
+  std::atomic<int> runs{0};
+  WorkerThread* self = nullptr;
+  WorkerThread worker([&] {
+    ++runs;
+    while (self->running() && !self->stopEvent().Wait(std::chrono::milliseconds(5))) {
+    }
+    return 0;
+  });
+  self = &worker;
+  ASSERT_EQ(worker.Start(), 1);
+  EXPECT_TRUE(worker.IsThreadAlive());
+  worker.Stop();
+  EXPECT_FALSE(worker.IsThreadAlive());
+  ASSERT_EQ(worker.Start(), 1);  // the same body again
+  worker.Stop();
+  EXPECT_EQ(runs.load(), 2);
+}
+
 }  // namespace
 }  // namespace tavrix

@@ -6,7 +6,7 @@
 namespace tavrix::testing {
 
 // Limits the size of files this process may write, as a full disk would,
-// and lets writes past it fail (EFBIG) instead of killing the process.
+// and lets writes past it fail instead of killing the process.
 class FileSizeLimit {
  public:
   explicit FileSizeLimit(rlim_t bytes) {
@@ -14,18 +14,21 @@ class FileSizeLimit {
     previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
     rlimit limited = saved_;
     limited.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limited);
+    set_ = setrlimit(RLIMIT_FSIZE, &limited) == 0;
   }
-  FileSizeLimit(const FileSizeLimit&) = delete;
-  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
   ~FileSizeLimit() {
     setrlimit(RLIMIT_FSIZE, &saved_);
     std::signal(SIGXFSZ, previousHandler_);
   }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+  bool set() const { return set_; }
 
  private:
   rlimit saved_{};
   void (*previousHandler_)(int) = nullptr;
+  bool set_ = false;
 };
 
 }  // namespace tavrix::testing

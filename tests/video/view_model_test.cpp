@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdlib>
+#include <tuple>
 #include <vector>
 
 namespace tavrix {
@@ -87,6 +89,8 @@ TEST(VideoViewModel, NextPageStepsThroughThePagesAndWraps) {
 
 TEST(VideoViewModel, DoubleClickSwitchesBetweenOneChannelAndTheGrid) {
   VideoViewModel view(640, 448);
+  MouseReport mouse;
+  view.SetMouseReport(&mouse);
   ASSERT_TRUE(view.SetChannelCount(8));
   ASSERT_TRUE(view.SetSplit(4, 1));
   int notices = 0;
@@ -103,7 +107,7 @@ TEST(VideoViewModel, DoubleClickSwitchesBetweenOneChannelAndTheGrid) {
   EXPECT_EQ(view.GetPage(), 1);
   EXPECT_EQ(notices, 2);
 
-  const auto report = view.mouseReport().TakePending();
+  const auto report = mouse.TakePending();
   ASSERT_TRUE(report.has_value());
   EXPECT_EQ(report->buttons, MouseReport::kLeftDouble);
 }
@@ -143,8 +147,66 @@ TEST(VideoViewModel, ShowPictureTakesOnlyKnownSizesAndShownChannels) {
   EXPECT_EQ(view.CopyPicture(3).bytes.size(), 640u * 272 * 3 / 2);
   EXPECT_EQ(view.ShownCount(1), 1u);
 
-  view.ClearPictures();
+  view.OnPicturesCleared();
   for (int channel = 0; channel < 4; ++channel) EXPECT_FALSE(view.HasPicture(channel));
+}
+
+// The engine hands pictures over as planes with strides; the view keeps them
+// tightly packed, and drops what it cannot show as ShowPicture refuses it.
+TEST(VideoViewModel, OnPictureCopiesPlanesRowByRowAcrossTheirStrides) {
+  VideoViewModel view;
+  ASSERT_TRUE(view.SetChannelCount(4));
+  const int width = 320, height = 112, strideY = 400, strideC = 200;
+  std::vector<std::uint8_t> y(static_cast<std::size_t>(strideY) * height, 0xEE);
+  std::vector<std::uint8_t> cb(static_cast<std::size_t>(strideC) * height / 2, 0xEE);
+  std::vector<std::uint8_t> cr(cb.size(), 0xEE);
+  std::vector<std::uint8_t> expected;
+  for (int row = 0; row < height; ++row) {
+    for (int x = 0; x < width; ++x) y[static_cast<std::size_t>(row * strideY + x)] = static_cast<std::uint8_t>(row + x);
+  }
+  for (int row = 0; row < height / 2; ++row) {
+    for (int x = 0; x < width / 2; ++x) {
+      cb[static_cast<std::size_t>(row * strideC + x)] = static_cast<std::uint8_t>(3 * row);
+      cr[static_cast<std::size_t>(row * strideC + x)] = static_cast<std::uint8_t>(5 * x);
+    }
+  }
+  for (const auto& [plane, stride, w, h] : {std::tuple{&y, strideY, width, height}, std::tuple{&cb, strideC, width / 2, height / 2},
+                                           std::tuple{&cr, strideC, width / 2, height / 2}}) {
+    for (int row = 0; row < h; ++row) {
+      const auto begin = plane->begin() + static_cast<std::ptrdiff_t>(row) * stride;
+      expected.insert(expected.end(), begin, begin + w);
+    }
+  }
+  const PictureView picture{y.data(), cb.data(), cr.data(), width, height, strideY, strideC};
+  view.OnPicture(2, picture, Time(2008, 1, 1, 10, 0, 0));
+  const VideoViewModel::Picture kept = view.CopyPicture(2);
+  EXPECT_EQ(kept.width, width);
+  EXPECT_EQ(kept.height, height);
+  EXPECT_EQ(kept.bytes, expected);
+  EXPECT_EQ(kept.time.year, 2008);
+
+  PictureView narrow = picture;
+  narrow.strideY = width - 1;  // rows would overlap
+  view.OnPicture(1, narrow, CalendarTime{});
+  view.OnPicture(4, picture, CalendarTime{});  // no tile for it
+  EXPECT_FALSE(view.HasPicture(1));
+  EXPECT_EQ(view.ShownCount(2), 1u);
+}
+
+TEST(VideoViewModel, ApplyModeLaysOutTheEnginesTilesWithCaptionsInPlayerModeOnly) {
+  VideoViewModel view;
+  EXPECT_EQ(view.GetMode(), EngineMode::Client);
+  ASSERT_TRUE(view.ApplyMode(EngineMode::Player, 9));
+  EXPECT_EQ(view.GetChannelCount(), 9);
+  EXPECT_TRUE(view.GetPlayerFlag());
+  EXPECT_EQ(view.GetMode(), EngineMode::Player);
+  ASSERT_TRUE(view.ApplyMode(EngineMode::Client, 1));
+  EXPECT_EQ(view.GetChannelCount(), 1);
+  EXPECT_FALSE(view.GetPlayerFlag());
+  EXPECT_EQ(view.GetMode(), EngineMode::Client);
+  EXPECT_FALSE(view.ApplyMode(EngineMode::Player, 17));
+  EXPECT_EQ(view.GetChannelCount(), 1);
+  EXPECT_EQ(view.GetMode(), EngineMode::Client);
 }
 
 TEST(VideoViewModel, ChannelCountStaysWithinTheSixteenPictures) {
@@ -177,7 +239,9 @@ TEST(VideoViewModel, CaptionAppendsThePictureTimeWithoutABlank) {
 
 TEST(VideoViewModel, MouseReportFollowsTheButtonRules) {
   VideoViewModel view(640, 448);
-  MouseReport& mouse = view.mouseReport();
+  view.LeftButtonDown(1, 1);  // no report to record into yet
+  MouseReport mouse;
+  view.SetMouseReport(&mouse);
   EXPECT_FALSE(mouse.TakePending());
 
   view.LeftButtonDown(100, 50);
