@@ -70,7 +70,7 @@ void VideoWidget::OnPicture(int channel, const PictureView& picture, const Calen
 }
 
 void VideoWidget::OnPicturesCleared() {
-  model_.ClearPictures();
+  model_.OnPicturesCleared();
   refreshAll_.store(true);
   QueuePresent();
 }

@@ -77,7 +77,8 @@ class VideoWidget : public QWidget, public PictureSink {
   WrittenFile SaveSnapshot(const std::string& path);
 
   // Mouse actions over the view, for a DVR's remote mouse control.
-  MouseReport& mouseReport() { return model_.mouseReport(); }
+  // Where mouse actions are recorded: the engine's mouseReport().
+  void SetMouseReport(MouseReport* report) { model_.SetMouseReport(report); }
   // The layout, pictures and settings, for reading.
   const VideoViewModel& model() const { return model_; }
 

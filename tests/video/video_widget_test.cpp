@@ -320,7 +320,9 @@ void VideoWidgetTest::doubleClickSwitchesLayout() {
 }
 
 void VideoWidgetTest::mouseRecordedForTheDvr() {
+  MouseReport mouseReport;
   VideoWidget widget;
+  widget.SetMouseReport(&mouseReport);
   widget.resize(400, 300);
   widget.show();
   struct Step {
@@ -346,7 +348,7 @@ void VideoWidgetTest::mouseRecordedForTheDvr() {
     QMouseEvent event(step.type, QPointF(step.at), widget.mapToGlobal(QPointF(step.at)), step.button, step.buttons,
                       step.modifiers);
     QApplication::sendEvent(&widget, &event);
-    const std::optional<MouseReport::State> report = widget.mouseReport().TakePending();
+    const std::optional<MouseReport::State> report = mouseReport.TakePending();
     if (step.expectedButtons < 0) {
       QVERIFY(!report.has_value());
       continue;
