@@ -49,6 +49,14 @@ inline constexpr int kDvrMenu = 32859;
 inline constexpr int kDvrUp = 32860;
 inline constexpr int kDvrDown = 32861;
 inline constexpr int kDvrSelect = 32862;
+// Keys of our own beyond the menu's: no button or menu item runs them.
+inline constexpr int kTogglePlay = 40001;
+inline constexpr int kSlower = 40002;
+inline constexpr int kFaster = 40003;
+inline constexpr int kJumpToStart = 40004;
+inline constexpr int kJumpToEnd = 40005;
+// Repeat has no menu item of the system's own (only an options dialog).
+inline constexpr int kRepeat = 40006;
 }  // namespace command
 
 // Controls that run no command of their own.
