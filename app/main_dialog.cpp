@@ -52,7 +52,6 @@ MainDialog::MainDialog(const CommandLine& commandLine, std::filesystem::path pro
   setWindowIcon(Artwork::ApplicationIcon());
   setAcceptDrops(true);
   setMouseTracking(true);
-  setMinimumSize(window_layout::kMinimumWindow);
   SetBackground(art::kBackground);
   SetDrag(true);
 
