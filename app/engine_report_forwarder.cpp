@@ -20,7 +20,7 @@ void EngineReportForwarder::OnPlaybackError(const std::string& message) {
 }
 
 void EngineReportForwarder::OnNetNotification(NetNotification notification) {
-  Post(new WindowMessage(static_cast<QEvent::Type>(notification)));
+  Post(new WindowMessage(static_cast<int>(notification)));
 }
 
 void EngineReportForwarder::OnConnectionStateChanged(ConnectionState state) {

@@ -2,8 +2,10 @@
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QScreen>
 #include <cstdio>
@@ -414,12 +416,12 @@ bool MainDialog::event(QEvent* event) {
 }
 
 void MainDialog::HandleMessage(const WindowMessage& message) {
-  switch (message.type()) {
+  switch (message.number()) {
     case window_event::kSliderMoved:
     case window_event::kSliderReleased:
       if (message.first() == control::kVolumeSlider) {
         engine_->SetVolume(static_cast<std::uint32_t>(message.second()));
-      } else if (message.first() == control::kPositionSlider && message.type() == window_event::kSliderMoved) {
+      } else if (message.first() == control::kPositionSlider && message.number() == window_event::kSliderMoved) {
         // In 64 bits: a block number times 4096 leaves 32 bits past 1 GiB.
         const auto block = static_cast<std::uint64_t>(message.second());
         if (block != engine_->GetPosition() / kVvfBlockSize) {

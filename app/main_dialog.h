@@ -21,6 +21,7 @@ class SkinButton;
 class StatusLine;
 class TransparentLabel;
 class VideoWidget;
+class WindowMessage;
 
 // The viewer's one window: the video view, the playback buttons, the
 // position and volume sliders, the status line and the right-click popup,
