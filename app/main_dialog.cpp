@@ -127,7 +127,7 @@ void MainDialog::CreateControls() {
   AddButton(command::kNextFrame, art::kNextFrame, "Next Frame");
   AddButton(command::kPlay, art::kPlay, "Play");
   AddButton(command::kFastForward, art::kFastForward, "Fast Forward");
-  AddButton(command::kStillCapture, art::kStillCapture, "Still Capture")->setEnabled(false);
+  AddButton(command::kStillCapture, art::kStillCapture, "Still Capture");
   AddButton(command::kSaveAvi, art::kSaveAvi, "Save AVI")->setEnabled(false);
   AddButton(command::kSplit1, art::kSplit1, "Split 1");
   AddButton(command::kSplit4, art::kSplit4, "Split 4");
@@ -392,7 +392,7 @@ void MainDialog::UpdateCommandStates() {
   actions_->Update(facts);
   for (const auto& [id, button] : buttons_) {
     const CommandUi ui = CommandRule(id, facts);
-    if (id != command::kClientMode && id != command::kStillCapture && id != command::kSaveAvi) {
+    if (id != command::kClientMode && id != command::kSaveAvi) {
       button->setEnabled(ui.enabled);
     }
     if (ui.checked && button->kind() != SkinButton::Kind::kPushButton) button->SetCheck(*ui.checked);

@@ -105,6 +105,7 @@ class MainDialog : public SkinDialog {
   void Maximize();
   void Restore();
   void ToggleAlwaysOnTop();
+  void StillCapture();
   void ShowAbout();
   void Finish();
 

@@ -1,4 +1,7 @@
 // The commands of the main window: each one call on the engine or the view.
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <algorithm>
@@ -52,6 +55,7 @@ void MainDialog::RunCommand(int id) {
     case command::kSplit1: view_->SetSplit(1, -1); break;
     case command::kSplit4: view_->SetSplit(4, -1); break;
     case command::kMute: ToggleMute(); break;
+    case command::kStillCapture: StillCapture(); break;
     case command::kMinimize: showMinimized(); break;
     case command::kExit:
     case command::kCloseButton:
@@ -165,6 +169,21 @@ void MainDialog::Restore() {
 void MainDialog::ToggleAlwaysOnTop() {
   alwaysOnTop_ = !alwaysOnTop_;
   ApplyStaysOnTop();
+}
+
+void MainDialog::StillCapture() {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  // Only an empty folder setting means the current directory.
+  const QString folder = QString::fromStdString(settings_.capturePath);
+  if (!folder.isEmpty() && !QDir().mkpath(folder)) {
+    QApplication::restoreOverrideCursor();
+    ShowMessage(QString("The capture folder %1 cannot be created.").arg(folder));
+    return;
+  }
+  const QString name = QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss") + ".bmp";
+  const WrittenFile written = view_->SaveSnapshot((folder.isEmpty() ? name : QDir(folder).filePath(name)).toStdString());
+  QApplication::restoreOverrideCursor();
+  if (!written.ok()) ShowMessage(QString::fromStdString(written.error));
 }
 
 void MainDialog::ShowAbout() {

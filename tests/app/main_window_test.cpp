@@ -416,6 +416,44 @@ class MainWindowTest : public QObject {
     QVERIFY(window->engine().GetPosition() >= static_cast<std::uint64_t>(farCopy));
   }
 
+  void StillCaptureWritesDatedBitmapsAndReportsAFolderItCannotMake() {
+    QTemporaryDir folder;
+    const QString captures = folder.filePath("captures/today");
+    QFile blocker(folder.filePath("not-a-folder"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    auto writeProfile = [&](const QString& capturePath) {
+      QDir().mkpath(folder.filePath("tavrix"));
+      QFile profile(ProfileIn(folder));
+      QVERIFY(profile.open(QIODevice::WriteOnly | QIODevice::Truncate));
+      profile.write(("[Tavrix Viewer]\nCapture Path=" + capturePath + "\n").toUtf8());
+    };
+    writeProfile(captures);
+    CommandLine line;
+    line.file = sample_.toStdString();
+    {
+      auto window = ShowViewer(folder, line);
+      QTRY_VERIFY_WITH_TIMEOUT(window->view().model().ShownCount(3) > 0, kEngineWaitMs);
+      window->RunCommand(command::kStillCapture);
+      window->RunCommand(command::kStillCapture);
+      QVERIFY(MessageBoxes(*window).isEmpty());
+    }
+    const QStringList files = QDir(captures).entryList(QDir::Files);
+    QCOMPARE(files.size(), 2);
+    for (const QString& name : files) {
+      QVERIFY2(QRegularExpression(R"(^\d{8}-\d{6}(-\d+)?\.bmp$)").match(name).hasMatch(), qPrintable(name));
+      QFile bitmap(QDir(captures).filePath(name));
+      QVERIFY(bitmap.open(QIODevice::ReadOnly));
+      QCOMPARE(bitmap.read(2), QByteArray("BM"));
+    }
+
+    writeProfile(folder.filePath("not-a-folder/captures"));
+    auto window = ShowViewer(folder, line);
+    window->RunCommand(command::kStillCapture);
+    QCOMPARE(MessageBoxes(*window).size(), 1);
+    QVERIFY(MessageBoxes(*window).front()->text().contains("not-a-folder/captures"));
+  }
+
   void StoppingClosingAndQuittingDuringFastPlayReturnAtOnce() {
     QTemporaryDir folder;
     CommandLine line;
