@@ -194,6 +194,7 @@ void BitmapSlider::mousePressEvent(QMouseEvent* event) {
   // A press on the thumb keeps the grab point under the pointer; anywhere
   // else the thumb jumps there.
   dragOffset_ = std::abs(distance) <= Geometry().thumbLength / 2 ? distance : 0;
+  dragPixel_ = ThumbCentre();
   DragTo(pointer);
   update();
 }
@@ -206,7 +207,11 @@ void BitmapSlider::DragTo(int pointer) {
   const SliderGeometry geometry = Geometry();
   const int pixel = std::clamp(pointer - dragOffset_, geometry.FirstPixel(),
                                std::max(geometry.FirstPixel(), geometry.LastPixel()));
-  if (pixel == ThumbCentre()) return;
+  // Compared with the last pixel dragged to rather than with the thumb's
+  // centre: a position rounds the centre down, and the same pointer pixel
+  // would otherwise report the same move again.
+  if (pixel == dragPixel_) return;
+  dragPixel_ = pixel;
   SetPosition(geometry.PixelToPosition(pixel));
   emit moved(position_);
 }

@@ -71,6 +71,7 @@ class BitmapSlider : public QWidget {
 
  signals:
   // The thumb was dragged to a new pixel; the position it now stands for.
+  // Reported once per pixel, however many pointer moves arrive there.
   void moved(int position);
   // A drag ended, or a key moved the thumb.
   void released(int position);
@@ -104,6 +105,7 @@ class BitmapSlider : public QWidget {
   bool drawFocusRect_ = true;
   bool dragging_ = false;
   int dragOffset_ = 0;
+  int dragPixel_ = 0;  // where the drag last put the thumb's centre
 };
 
 }  // namespace tavrix
