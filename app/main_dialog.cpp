@@ -355,8 +355,9 @@ void MainDialog::Refresh() {
   if (connection != statusLine_->connectionState()) statusLine_->SetConnectionState(connection);
   statusLine_->SetPlaybackState(static_cast<int>(state));
   if (engine_->GetMode() == EngineMode::Player) {
-    // While the user drags the thumb, the thumb is where the user puts it.
-    if (!positionSlider_->isDragging()) {
+    // While the user drags the thumb, the thumb is where the user puts it;
+    // after Close it stays at the start.
+    if (state != PlaybackState::Idle && !positionSlider_->isDragging()) {
       positionSlider_->SetPosition(static_cast<int>(engine_->GetPosition() / kVvfBlockSize));
     }
     CalendarTime time;
