@@ -56,6 +56,16 @@ QStringList ProfileLines(const QTemporaryDir& folder) {
 
 QList<QMessageBox*> MessageBoxes(MainDialog& window) { return window.findChildren<QMessageBox*>(); }
 
+// Fast forward doubles the speed only once the engine plays forward, so
+// each press waits for the one before it to be taken.
+void FastForwardTo32(MainDialog& window) {
+  for (double speed : {8.0, 16.0, 32.0}) {
+    window.RunCommand(command::kFastForward);
+    QTRY_COMPARE_WITH_TIMEOUT(window.engine().GetSpeed(), PlaybackSpeed(speed), kEngineWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(window.engine().GetState(), PlaybackState::Forward, kEngineWaitMs);
+  }
+}
+
 }  // namespace
 
 class MainWindowTest : public QObject {
@@ -204,16 +214,21 @@ class MainWindowTest : public QObject {
     QCOMPARE(window->control(control::kPositionSlider)->toolTip(), status.timeText());
     QCOMPARE(status.playbackState(), 2);
 
-    window->RunCommand(command::kRepeat);  // so 32x never runs out of recording
-    for (int i = 0; i < 3; ++i) window->RunCommand(command::kFastForward);
-    QTRY_COMPARE(status.statusText(), QString("Play x 32.0   "));
-    QTRY_VERIFY(static_cast<BitmapSlider*>(window->control(control::kPositionSlider))->position() > 0);
-
-    window->RunCommand(command::kPause);
-    QTRY_COMPARE(status.statusText(), QString("Pause"));
+    // From the middle, reverse play has a long way to go.
+    auto* slider = static_cast<BitmapSlider*>(window->control(control::kPositionSlider));
+    QCoreApplication::postEvent(window.get(),
+                                new WindowMessage(window_event::kSliderMoved, control::kPositionSlider, slider->maximum() / 2));
+    QTRY_COMPARE_WITH_TIMEOUT(status.statusText(), QString("Pause"), kEngineWaitMs);
+    QTRY_VERIFY(std::abs(slider->position() - slider->maximum() / 2) <= 4);
     window->RunCommand(command::kPlayReverse);
     QTRY_COMPARE(status.statusText(), QString("Play x 1.0   "));
     QCOMPARE(status.playbackState(), 3);
+
+    window->RunCommand(command::kRepeat);  // so 32x never runs out of recording
+    FastForwardTo32(*window);
+    QTRY_COMPARE(status.statusText(), QString("Play x 32.0   "));
+    window->RunCommand(command::kPause);
+    QTRY_COMPARE(status.statusText(), QString("Pause"));
 
     window->RunCommand(command::kClose);
     QTRY_COMPARE(status.statusText(), QString("READY"));
@@ -467,8 +482,7 @@ class MainWindowTest : public QObject {
     window->RunCommand(command::kRepeat);
     auto fastest = [&] {
       QTRY_COMPARE(engine.GetState(), PlaybackState::Forward);
-      for (int i = 0; i < 3; ++i) window->RunCommand(command::kFastForward);
-      QTRY_COMPARE_WITH_TIMEOUT(engine.GetSpeed(), PlaybackSpeed(32.0), kEngineWaitMs);
+      FastForwardTo32(*window);
       // The window's own refresh keeps running while the engine races.
       QTRY_COMPARE(window->statusLine().statusText(), QString("Play x 32.0   "));
     };
