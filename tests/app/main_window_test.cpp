@@ -12,6 +12,7 @@
 #include <QTest>
 
 #include "app/about_box.h"
+#include "app/disk_chooser.h"
 #include "app/command_ids.h"
 #include "app/main_dialog.h"
 #include "app/window_events.h"
@@ -396,6 +397,46 @@ class MainWindowTest : public QObject {
     QTRY_COMPARE(window->engine().GetState(), PlaybackState::Forward);
     QCOMPARE(Title(*window), path);
     QCOMPARE(QString::fromStdString(window->engine().GetSourceName()), path);
+  }
+
+  void DiskChooserListsTheDisksAndTheWindowOpensTheChoice() {
+    // A stand-in for /sys/block and /dev: one readable disk, one not.
+    QTemporaryDir fake;
+    for (auto [name, sectors, node] : {std::tuple{"sdb", "156301488", true}, std::tuple{"sdc", "2048", false}}) {
+      QVERIFY(QDir().mkpath(fake.filePath(QString("sys/%1").arg(name))));
+      QFile size(fake.filePath(QString("sys/%1/size").arg(name)));
+      QVERIFY(size.open(QIODevice::WriteOnly));
+      size.write(QByteArray(sectors) + "\n");
+      if (node) {
+        QFile device(fake.filePath(name));
+        QVERIFY(device.open(QIODevice::WriteOnly));
+      }
+    }
+    DiskChooser chooser(nullptr, fake.filePath("sys").toStdString(), fake.path().toStdString());
+    const QStringList lines = chooser.lines();
+    QCOMPARE(lines.size(), 2);
+    QVERIFY2(lines[0].startsWith("DISK0") && !lines[0].contains("no permission"), qPrintable(lines[0]));
+    QVERIFY2(lines[1].startsWith("DISK1") && lines[1].contains("no permission"), qPrintable(lines[1]));
+
+    // The window opens what the chooser hands back as a disk: here an image
+    // of the sample as a DVR disk stores it, every 16-bit word swapped.
+    QFile source(sample_);
+    QVERIFY(source.open(QIODevice::ReadOnly));
+    QByteArray bytes = source.readAll();
+    for (qsizetype i = 0; i + 1 < bytes.size(); i += 2) std::swap(bytes[i], bytes[i + 1]);
+    QTemporaryDir folder;
+    QFile image(folder.filePath("disk.img"));
+    QVERIFY(image.open(QIODevice::WriteOnly));
+    image.write(bytes);
+    image.close();
+    auto window = ShowViewer(folder);
+    window->RunCommand(command::kOpenDisk);
+    auto* shown = window->findChild<DiskChooser*>();
+    QVERIFY(shown != nullptr && shown->isVisible());
+    emit shown->chosen(image.fileName());
+    QTRY_COMPARE(window->engine().GetState(), PlaybackState::Forward);
+    QTRY_VERIFY_WITH_TIMEOUT(window->view().model().ShownCount(3) > 0, kEngineWaitMs);
+    QCOMPARE(Title(*window), image.fileName());
   }
 
   void PositionSliderSeeksPastFourGigabytes() {
