@@ -128,7 +128,7 @@ void MainDialog::CreateControls() {
   AddButton(command::kPlay, art::kPlay, "Play");
   AddButton(command::kFastForward, art::kFastForward, "Fast Forward");
   AddButton(command::kStillCapture, art::kStillCapture, "Still Capture");
-  AddButton(command::kSaveAvi, art::kSaveAvi, "Save AVI")->setEnabled(false);
+  AddButton(command::kSaveAvi, art::kSaveAvi, "Save AVI");
   AddButton(command::kSplit1, art::kSplit1, "Split 1");
   AddButton(command::kSplit4, art::kSplit4, "Split 4");
   AddButton(command::kMute, art::kMute, "Mute On/Off", true);
@@ -393,9 +393,7 @@ void MainDialog::UpdateCommandStates() {
   actions_->Update(facts);
   for (const auto& [id, button] : buttons_) {
     const CommandUi ui = CommandRule(id, facts);
-    if (id != command::kClientMode && id != command::kSaveAvi) {
-      button->setEnabled(ui.enabled);
-    }
+    if (id != command::kClientMode) button->setEnabled(ui.enabled);
     if (ui.checked && button->kind() != SkinButton::Kind::kPushButton) button->SetCheck(*ui.checked);
   }
 }
@@ -442,6 +440,7 @@ void MainDialog::HandleMessage(const WindowMessage& message) {
       ShowMessage(message.text());
       break;
     case window_event::kCaptureEnded:
+      if (message.first() == static_cast<int>(EngineObserver::Capture::Avi)) ShowAviCapturing(false);
       if (message.second() == 0) ShowMessage(message.text());
       break;
     case window_event::kConnectionStateChanged:

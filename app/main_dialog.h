@@ -106,6 +106,9 @@ class MainDialog : public SkinDialog {
   void Restore();
   void ToggleAlwaysOnTop();
   void StillCapture();
+  void ToggleAviCapture();
+  void StartAviCapture(const QString& path);
+  void ShowAviCapturing(bool capturing);
   void ShowAbout();
   void Finish();
 
@@ -141,6 +144,7 @@ class MainDialog : public SkinDialog {
   bool resizing_ = false;
   QPoint resizeOffset_;  // from the cursor to the bottom-right corner
   QString lastFolder_;
+  QString lastAviPath_;
   bool finished_ = false;
 
   QBasicTimer layoutTimer_;

@@ -12,6 +12,7 @@
 #include "app/disk_chooser.h"
 #include "app/main_dialog.h"
 #include "storage/vvf_block.h"
+#include "ui/artwork.h"
 #include "ui/bitmap_slider.h"
 #include "ui/skin_button.h"
 #include "ui/status_line.h"
@@ -56,6 +57,7 @@ void MainDialog::RunCommand(int id) {
     case command::kSplit4: view_->SetSplit(4, -1); break;
     case command::kMute: ToggleMute(); break;
     case command::kStillCapture: StillCapture(); break;
+    case command::kSaveAvi: ToggleAviCapture(); break;
     case command::kMinimize: showMinimized(); break;
     case command::kExit:
     case command::kCloseButton:
@@ -77,11 +79,52 @@ void MainDialog::SwitchToPlayerMode() {
 }
 
 void MainDialog::OpenFile() {
-  const QString path = QFileDialog::getOpenFileName(this, "Open", lastFolder_,
-                                                    "All Files (*);;VVF File Format (*.VVF *.vvf)");
-  if (path.isEmpty()) return;
-  lastFolder_ = QFileInfo(path).absolutePath();
-  OpenSource(path, false);
+  auto* dialog = new QFileDialog(this, "Open", lastFolder_, "All Files (*);;VVF File Format (*.VVF *.vvf)");
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->setFileMode(QFileDialog::ExistingFile);
+  connect(dialog, &QFileDialog::fileSelected, this, [this](const QString& path) { OpenSource(path, false); });
+  dialog->open();
+}
+
+void MainDialog::ToggleAviCapture() {
+  if (engine_->IsAviCapturing()) {
+    const CommandResult stopped = engine_->StopAviCapture();
+    ShowAviCapturing(false);
+    Report(stopped);
+    return;
+  }
+  // Nothing to capture while nothing plays.
+  if (engine_->GetState() == PlaybackState::Idle) return;
+  Report(engine_->Pause());
+  const QString suggested = lastAviPath_.isEmpty() ? QDir(lastFolder_).filePath("DVR.avi") : lastAviPath_;
+  auto* dialog = new QFileDialog(this, "Save AVI", suggested,
+                                 "AVI Files (*.avi);;MP4 Files (*.mp4);;Matroska Files (*.mkv)");
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->setAcceptMode(QFileDialog::AcceptSave);
+  dialog->setDefaultSuffix("avi");
+  connect(dialog, &QFileDialog::fileSelected, this, &MainDialog::StartAviCapture);
+  connect(dialog, &QFileDialog::rejected, this, [this] { Report(engine_->PlayForward(PlaybackSpeed::Normal())); });
+  dialog->open();
+}
+
+void MainDialog::StartAviCapture(const QString& path) {
+  lastAviPath_ = path;
+  PlayerEngine::AviCaptureOptions options;
+  options.path = path.toStdString();
+  options.split = view_->GetSplit();
+  options.page = view_->GetPage();
+  options.showTime = view_->GetShowTime();
+  options.timeFormat = view_->GetTimeFormat();
+  const CommandResult started = engine_->StartAviCapture(options);
+  Report(engine_->PlayForward(PlaybackSpeed::Normal()));
+  ShowAviCapturing(started.ok());
+  Report(started);
+}
+
+void MainDialog::ShowAviCapturing(bool capturing) {
+  SkinButton* button = buttons_[command::kSaveAvi];
+  button->SetStrip(capturing ? art::kStopAvi : art::kSaveAvi);
+  button->setToolTip(capturing ? "Stop AVI" : "Save AVI");
 }
 
 void MainDialog::OpenDisk() {

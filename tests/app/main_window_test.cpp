@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
@@ -511,6 +512,54 @@ class MainWindowTest : public QObject {
     window->RunCommand(command::kStillCapture);
     QCOMPARE(MessageBoxes(*window).size(), 1);
     QVERIFY(MessageBoxes(*window).front()->text().contains("not-a-folder/captures"));
+  }
+
+  void OpenFileAndAviButtonTakeTheirFilesFromADialog() {
+    QTemporaryDir folder;
+    auto window = ShowViewer(folder);
+    window->RunCommand(command::kOpenFile);
+    auto* open = window->findChild<QFileDialog*>();
+    QVERIFY(open != nullptr && open->isVisible());
+    open->selectFile(sample_);
+    open->accept();
+    QTRY_COMPARE(window->engine().GetState(), PlaybackState::Forward);
+    QTRY_VERIFY_WITH_TIMEOUT(window->view().model().ShownCount(3) > 0, kEngineWaitMs);
+    QTRY_VERIFY(window->findChild<QFileDialog*>() == nullptr);
+
+    // The AVI button pauses while the file is chosen, then captures until
+    // it is pressed again.
+    const QString avi = folder.filePath("capture.avi");
+    window->RunCommand(command::kSaveAvi);
+    auto* save = window->findChild<QFileDialog*>();
+    QVERIFY(save != nullptr && save->isVisible());
+    QTRY_COMPARE(window->engine().GetState(), PlaybackState::Paused);
+    save->selectFile(avi);
+    save->accept();
+    QTRY_VERIFY(window->engine().IsAviCapturing());
+    QCOMPARE(window->control(command::kSaveAvi)->toolTip(), QString("Stop AVI"));
+    QTRY_COMPARE(window->engine().GetState(), PlaybackState::Forward);
+    const std::uint64_t shown = window->view().model().ShownCount(0);
+    QTRY_VERIFY_WITH_TIMEOUT(window->view().model().ShownCount(0) > shown + 10, kEngineWaitMs);
+    window->RunCommand(command::kSaveAvi);
+    QVERIFY(!window->engine().IsAviCapturing());
+    QCOMPARE(window->control(command::kSaveAvi)->toolTip(), QString("Save AVI"));
+    QVERIFY(QFileInfo(avi).size() > 10'000);
+    QVERIFY(MessageBoxes(*window).isEmpty());
+
+    // Closing the recording ends a capture too, and the button follows.
+    window->RunCommand(command::kSaveAvi);
+    save = window->findChild<QFileDialog*>();
+    QVERIFY(save != nullptr);
+    save->selectFile(folder.filePath("second.avi"));
+    save->accept();
+    QTRY_VERIFY(window->engine().IsAviCapturing());
+    QTRY_COMPARE(window->engine().GetState(), PlaybackState::Forward);
+    const std::uint64_t before = window->view().model().ShownCount(0);
+    QTRY_VERIFY_WITH_TIMEOUT(window->view().model().ShownCount(0) > before + 10, kEngineWaitMs);
+    window->RunCommand(command::kClose);
+    QVERIFY(!window->engine().IsAviCapturing());
+    QTRY_COMPARE(window->control(command::kSaveAvi)->toolTip(), QString("Save AVI"));
+    QVERIFY(QFileInfo(folder.filePath("second.avi")).size() > 10'000);
   }
 
   void StoppingClosingAndQuittingDuringFastPlayReturnAtOnce() {
