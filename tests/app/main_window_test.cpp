@@ -521,7 +521,7 @@ class MainWindowTest : public QObject {
     auto* open = window->findChild<QFileDialog*>();
     QVERIFY(open != nullptr && open->isVisible());
     open->selectFile(sample_);
-    open->accept();
+    static_cast<QDialog*>(open)->accept();
     QTRY_COMPARE(window->engine().GetState(), PlaybackState::Forward);
     QTRY_VERIFY_WITH_TIMEOUT(window->view().model().ShownCount(3) > 0, kEngineWaitMs);
     QTRY_VERIFY(window->findChild<QFileDialog*>() == nullptr);
@@ -534,7 +534,7 @@ class MainWindowTest : public QObject {
     QVERIFY(save != nullptr && save->isVisible());
     QTRY_COMPARE(window->engine().GetState(), PlaybackState::Paused);
     save->selectFile(avi);
-    save->accept();
+    static_cast<QDialog*>(save)->accept();
     QTRY_VERIFY(window->engine().IsAviCapturing());
     QCOMPARE(window->control(command::kSaveAvi)->toolTip(), QString("Stop AVI"));
     QTRY_COMPARE(window->engine().GetState(), PlaybackState::Forward);
@@ -551,7 +551,7 @@ class MainWindowTest : public QObject {
     save = window->findChild<QFileDialog*>();
     QVERIFY(save != nullptr);
     save->selectFile(folder.filePath("second.avi"));
-    save->accept();
+    static_cast<QDialog*>(save)->accept();
     QTRY_VERIFY(window->engine().IsAviCapturing());
     QTRY_COMPARE(window->engine().GetState(), PlaybackState::Forward);
     const std::uint64_t before = window->view().model().ShownCount(0);
