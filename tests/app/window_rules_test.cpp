@@ -5,6 +5,7 @@
 #include "app/command_ids.h"
 #include "app/command_line.h"
 #include "app/status_text.h"
+#include "app/time_text.h"
 #include "app/window_layout.h"
 
 namespace tavrix {
@@ -104,6 +105,27 @@ class WindowRulesTest : public QObject {
     QFETCH(double, speed);
     QFETCH(QString, text);
     QCOMPARE(QString::fromStdString(StatusText(static_cast<PlaybackState>(state), PlaybackSpeed(speed))), text);
+  }
+
+  void TimeTextFallsBackToTheDefaultFormat_data() {
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("default") << "%Y/%m/%d %H:%M:%S" << "2009/06/15 14:07:03";
+    QTest::newRow("own format") << "%d.%m.%Y %H:%M" << "15.06.2009 14:07";
+    QTest::newRow("weekday filled in") << "%a %H:%M" << "Mon 14:07";
+    QTest::newRow("empty format") << "" << "2009/06/15 14:07:03";
+    QTest::newRow("longer than a time text may be") << QString(200, 'x') << "2009/06/15 14:07:03";
+  }
+  void TimeTextFallsBackToTheDefaultFormat() {
+    QFETCH(QString, format);
+    QFETCH(QString, text);
+    const CalendarTime time{2009, 6, 0, 15, 14, 7, 3, 0};
+    QCOMPARE(QString::fromStdString(TimeText(time, format.toStdString())), text);
+  }
+
+  void TimeTextOfNoDateIsEmpty() {
+    QCOMPARE(TimeText(CalendarTime{}, "%Y"), std::string());
+    QCOMPARE(TimeText(CalendarTime{1899, 12, 0, 31, 0, 0, 0, 0}, "%Y"), std::string());
   }
 
   void ParsesTheCommandLine_data() {
