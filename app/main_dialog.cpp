@@ -43,7 +43,6 @@ MainDialog::MainDialog(const CommandLine& commandLine, std::filesystem::path pro
                        std::unique_ptr<AudioDevice> audioDevice, QWidget* parent)
     : SkinDialog(parent),
       profile_(std::move(profilePath)),
-      commandLine_(commandLine),
       view_(new VideoWidget(this)),
       forwarder_(this) {
   engine_ = std::make_unique<PlayerEngine>(
@@ -85,7 +84,7 @@ MainDialog::MainDialog(const CommandLine& commandLine, std::filesystem::path pro
   refreshTimer_.start(kRefreshPeriodMs, this);
   SwitchToPlayerMode();
 
-  if (!commandLine_.file.empty()) OpenSource(QString::fromStdString(commandLine_.file), false);
+  if (!commandLine.file.empty()) OpenSource(QString::fromStdString(commandLine.file), false);
   Refresh();
 }
 
@@ -436,8 +435,11 @@ void MainDialog::HandleMessage(const WindowMessage& message) {
       Refresh();
       break;
     case window_event::kPlaybackError:
-    case window_event::kSoundError:
       ShowMessage(message.text());
+      break;
+    case window_event::kSoundError:
+      if (!soundErrorShown_) ShowMessage(message.text());
+      soundErrorShown_ = true;
       break;
     case window_event::kCaptureEnded:
       if (message.first() == static_cast<int>(EngineObserver::Capture::Avi)) ShowAviCapturing(false);

@@ -119,7 +119,6 @@ class MainDialog : public SkinDialog {
 
   ProfileFile profile_;
   ProfileSettings settings_;
-  CommandLine commandLine_;
 
   VideoWidget* view_ = nullptr;
   // Declared before the engine, which reports to it until it is gone.
@@ -146,6 +145,8 @@ class MainDialog : public SkinDialog {
   QString lastFolder_;
   QString lastAviPath_;
   bool finished_ = false;
+  // The sound device's trouble is told once, not at every mode switch.
+  bool soundErrorShown_ = false;
 
   QBasicTimer layoutTimer_;
   QBasicTimer statusTimer_;
