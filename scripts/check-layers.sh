@@ -16,7 +16,7 @@ declare -A may_include=(
   [engine]="platform media storage codec audio picture net export"
   [video]="platform media storage codec audio picture net export engine"
   [cli]="platform media storage codec audio picture net export engine video"
-  [ui]="platform media picture"
+  [ui]="platform media storage picture"
   [app]="platform media storage codec audio picture net export engine video ui"
 )
 

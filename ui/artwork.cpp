@@ -22,6 +22,11 @@ QPointF PressedShift(FaceState state) {
   return state == FaceState::kPressed ? QPointF(1, 1) : QPointF(0, 0);
 }
 
+// The record dot stays red on every face that is not disabled.
+QColor ColourOf(Glyph glyph, FaceState state, FaceStyle style) {
+  return glyph == Glyph::kRecord && state != FaceState::kDisabled ? palette::kRecord : GlyphColour(state, style);
+}
+
 // A face with a 16 x 16 glyph in its middle; `pressedGlyph` is shown on the
 // pressed (and checked) slice.
 QPixmap GlyphStrip(QSize slice, FaceStyle style, Glyph glyph, Glyph pressedGlyph, int scale) {
@@ -30,7 +35,8 @@ QPixmap GlyphStrip(QSize slice, FaceStyle style, Glyph glyph, Glyph pressedGlyph
                          [&](QPainter& painter, const QRectF& rect, FaceState state) {
                            DrawFace(painter, rect, state, style);
                            DrawGlyph(painter, state == FaceState::kPressed ? pressedGlyph : glyph,
-                                     box.translated(rect.topLeft() + PressedShift(state)), GlyphColour(state, style));
+                                     box.translated(rect.topLeft() + PressedShift(state)),
+                                     ColourOf(glyph, state, style));
                          });
 }
 
@@ -60,9 +66,8 @@ QPixmap Labelled(QSize slice, Glyph glyph, const QString& text, qreal symbolSize
                            const QPointF origin = rect.topLeft() + PressedShift(state);
                            const qreal top = (slice.height() - symbolSize) / 2;
                            const QColor colour = GlyphColour(state, FaceStyle::kPill);
-                           const bool red = glyph == Glyph::kRecord && state != FaceState::kDisabled;
                            DrawGlyph(painter, glyph, QRectF(origin + QPointF(9, top), QSizeF(symbolSize, symbolSize)),
-                                     red ? palette::kRecord : colour);
+                                     ColourOf(glyph, state, FaceStyle::kPill));
                            const QRectF words(origin + QPointF(9 + symbolSize, 0),
                                               QSizeF(slice.width() - 14 - symbolSize, slice.height()));
                            DrawLabel(painter, text, words, colour, 10);

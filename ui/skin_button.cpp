@@ -85,10 +85,6 @@ QSize SkinButton::sizeHint() const {
   return sliceSize_.isEmpty() ? QSize(16, 16) : sliceSize_;
 }
 
-bool SkinButton::hitButton(const QPoint& pos) const {
-  return rect().contains(pos);
-}
-
 void SkinButton::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   const Slice slice = currentSlice();

@@ -61,7 +61,6 @@ class SkinButton : public QAbstractButton {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void nextCheckState() override;
-  bool hitButton(const QPoint& pos) const override;
 
  private:
   void SetHover(bool hover);

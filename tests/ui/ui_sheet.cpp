@@ -3,6 +3,7 @@
 // (player and client rows), then each picture at 100 % and at 200 %.
 //
 //   tavrix_ui_sheet [out/ui-sheet.png]
+//   QT_SCALE_FACTOR=2 tavrix_ui_sheet out/ui-sheet-200.png
 
 #include <cstdio>
 #include <memory>
@@ -150,11 +151,15 @@ int main(int argc, char** argv) {
 
   auto player = tavrix::DemoWindow(1, false);
   auto client = tavrix::DemoWindow(2, true);
-  const QPixmap playerShot = player->grab();
-  const QPixmap clientShot = client->grab();
+  // Pixel for pixel, so that a run with QT_SCALE_FACTOR=2 shows the windows
+  // as a 200 % screen does.
+  QPixmap playerShot = player->grab();
+  QPixmap clientShot = client->grab();
+  playerShot.setDevicePixelRatio(1);
+  clientShot.setDevicePixelRatio(1);
 
   const int width = playerShot.width() * 2 + 48;
-  QImage sheet(width, 2400, QImage::Format_RGB32);
+  QImage sheet(width, 6000, QImage::Format_RGB32);
   sheet.fill(QColor(0x5a, 0x5e, 0x66));
   QPainter painter(&sheet);
   tavrix::Caption(painter, QPoint(16, 20), QStringLiteral("Player mode"));
