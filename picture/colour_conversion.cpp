@@ -86,11 +86,18 @@ void StoreBgr(std::uint8_t* row, int x, Rgb c) {
   row[3 * x + 2] = c.r;
 }
 
-// BGR24 layouts go through the fastest row-pair converter.
+// BGR24 and XRGB32 layouts go through the fastest row-pair converters.
 template <typename RowStart>
 void ConvertBgr24(const std::uint8_t* source, int width, int height, RowStart rowStart) {
-  static const Bgr24RowPair rowPair = FastestBgr24RowPair();
+  static const RowPairConverter rowPair = FastestBgr24RowPair();
   ForEachRowPair(source, width, height, rowStart, rowPair);
+}
+
+void StoreXrgb(std::uint8_t* row, int x, Rgb c) {
+  row[4 * x] = c.b;
+  row[4 * x + 1] = c.g;
+  row[4 * x + 2] = c.r;
+  row[4 * x + 3] = 0;
 }
 
 }  // namespace
@@ -98,6 +105,11 @@ void ConvertBgr24(const std::uint8_t* source, int width, int height, RowStart ro
 void Bgr24RowPairPortable(const std::uint8_t* luma0, const std::uint8_t* luma1, const std::uint8_t* cb,
                           const std::uint8_t* cr, std::uint8_t* out0, std::uint8_t* out1, int width) {
   ConvertRowPair(luma0, luma1, cb, cr, out0, out1, width, StoreBgr);
+}
+
+void Xrgb32RowPairPortable(const std::uint8_t* luma0, const std::uint8_t* luma1, const std::uint8_t* cb,
+                           const std::uint8_t* cr, std::uint8_t* out0, std::uint8_t* out1, int width) {
+  ConvertRowPair(luma0, luma1, cb, cr, out0, out1, width, StoreXrgb);
 }
 
 void YuvToRgb555(std::uint8_t* destination, const std::uint8_t* source, int width, int height) {
@@ -123,12 +135,8 @@ void YuvToBgr24(std::uint8_t* destination, const std::uint8_t* source, int width
 }
 
 void YuvToXrgb32(std::uint8_t* destination, const std::uint8_t* source, int width, int height) {
-  Convert(source, width, height, TopDown(destination, width, 4), [](std::uint8_t* row, int x, Rgb c) {
-    row[4 * x] = c.b;
-    row[4 * x + 1] = c.g;
-    row[4 * x + 2] = c.r;
-    row[4 * x + 3] = 0;
-  });
+  static const RowPairConverter rowPair = FastestXrgb32RowPair();
+  ForEachRowPair(source, width, height, TopDown(destination, width, 4), rowPair);
 }
 
 void YuvToBgr24BottomUp(std::uint8_t* destination, const std::uint8_t* source, int width, int height) {
@@ -137,6 +145,22 @@ void YuvToBgr24BottomUp(std::uint8_t* destination, const std::uint8_t* source, i
 
 void YuvToBgr24Doubled(std::uint8_t* destination, const std::uint8_t* source, int width, int height) {
   ConvertBgr24(source, width, height, BottomUp(destination, width, height, 2));
+}
+
+void YuvToSurface(SurfaceFormat format, std::uint8_t* destination, const std::uint8_t* source, int width,
+                  int height) {
+  switch (format) {
+    case SurfaceFormat::kRgb555:
+      return YuvToRgb555(destination, source, width, height);
+    case SurfaceFormat::kRgb565:
+      return YuvToRgb565(destination, source, width, height);
+    case SurfaceFormat::kBgr565:
+      return YuvToBgr565(destination, source, width, height);
+    case SurfaceFormat::kBgr24:
+      return YuvToBgr24(destination, source, width, height);
+    case SurfaceFormat::kXrgb32:
+      return YuvToXrgb32(destination, source, width, height);
+  }
 }
 
 void DoubleLines(std::uint8_t* destination, int width, int height) {

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#include "picture/surface_format.h"
+
 namespace tavrix {
 
 // Planar YUV 4:2:0 (a decoded picture) to packed RGB layouts. Each 2x2 block
@@ -16,6 +18,9 @@ void YuvToBgr565(std::uint8_t* destination, const std::uint8_t* source, int widt
 void YuvToBgr24(std::uint8_t* destination, const std::uint8_t* source, int width, int height);
 // Bytes B, G, R, 0, top row first.
 void YuvToXrgb32(std::uint8_t* destination, const std::uint8_t* source, int width, int height);
+// The converter for a surface of `format`, top row first.
+void YuvToSurface(SurfaceFormat format, std::uint8_t* destination, const std::uint8_t* source, int width,
+                  int height);
 // Bytes B, G, R, bottom row first (device-independent bitmap order).
 void YuvToBgr24BottomUp(std::uint8_t* destination, const std::uint8_t* source, int width, int height);
 // Bytes B, G, R into a bitmap of 2 x height rows, bottom row first: picture

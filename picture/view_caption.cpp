@@ -33,7 +33,12 @@ std::string FormatLocalTime(const CalendarTime& time, const std::string& format)
 
 std::string CaptionText(int channel, bool withTime, const CalendarTime& time, const std::string& timeFormat) {
   std::string caption = "CH" + std::to_string(channel + 1);
-  if (withTime && time.year != 0) caption += FormatLocalTime(time, timeFormat);
+  if (withTime && time.year != 0) {
+    std::string text = FormatLocalTime(time, timeFormat);
+    // A format that gives nothing (empty, or longer than the room) would hide the time.
+    if (text.empty()) text = FormatLocalTime(time, kDefaultTimeFormat);
+    caption += text;
+  }
   return caption;
 }
 

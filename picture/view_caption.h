@@ -9,8 +9,8 @@ inline constexpr const char* kDefaultTimeFormat = "%Y/%m/%d %H:%M:%S";
 
 // "CH<n>" for channel n - 1, followed directly by the picture time in the
 // given strftime format when withTime is set and the time has a year. The
-// time is taken as local time; a time or format that cannot be rendered adds
-// nothing.
+// time is taken as local time. A format that renders to nothing gives the
+// default format's text; a time that cannot be rendered adds nothing.
 std::string CaptionText(int channel, bool withTime, const CalendarTime& time, const std::string& timeFormat);
 
 }  // namespace tavrix

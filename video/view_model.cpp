@@ -265,6 +265,15 @@ VideoViewModel::Picture VideoViewModel::CopyPicture(int channel) const {
                  std::vector<std::uint8_t>(source.picture.get(), source.picture.get() + bytes)};
 }
 
+bool VideoViewModel::ReadPicture(int channel, const std::function<void(const std::uint8_t*, int, int)>& read) const {
+  std::lock_guard lock(mutex_);
+  if (!ValidChannel(channel)) return false;
+  const Channel& source = channels_[static_cast<std::size_t>(channel)];
+  if (!source.hasPicture) return false;
+  read(source.picture.get(), source.width, source.height);
+  return true;
+}
+
 std::string VideoViewModel::Caption(int channel) const {
   std::lock_guard lock(mutex_);
   if (!ValidChannel(channel)) return {};

@@ -76,6 +76,10 @@ class VideoViewModel : public VideoSink {
   bool HasPicture(int channel) const;
   // A copy of the channel's stored picture (the initial black one before any).
   Picture CopyPicture(int channel) const;
+  // Hands the channel's stored picture (YUV 4:2:0, width, height) to `read`
+  // under the model's lock, without a copy; false, and `read` not called,
+  // while the channel has none. `read` must not call back into the model.
+  bool ReadPicture(int channel, const std::function<void(const std::uint8_t*, int, int)>& read) const;
   // The caption drawn into the channel's tile.
   std::string Caption(int channel) const;
   // Pictures accepted for the channel since construction.

@@ -126,28 +126,63 @@ TEST(ColourConversion, RowOrders) {
   for (std::size_t i = 0; i < stride; ++i) ASSERT_EQ(doubled[stride * (2 * height - 1) + i], 0xEE);
 }
 
-// The SIMD row converter against the table-driven one on random rows of
-// several widths (whole 16-pixel runs and tails), byte for byte.
+// The SIMD row converters against the table-driven ones on random rows of
+// several widths (whole 16- and 32-pixel runs and tails), byte for byte.
 TEST(ColourConversion, SimdRowsMatchPortableRows) {
-  std::vector<Bgr24RowPair> variants;
-  if (Bgr24RowPairSsse3Function() != nullptr && __builtin_cpu_supports("ssse3")) variants.push_back(Bgr24RowPairSsse3Function());
-  if (Bgr24RowPairAvx2Function() != nullptr && __builtin_cpu_supports("avx2")) variants.push_back(Bgr24RowPairAvx2Function());
-  if (variants.empty()) GTEST_SKIP() << "no SIMD row converter on this processor";
+  struct Layout {
+    const char* name;
+    int bytesPerPixel;
+    RowPairConverter portable, ssse3, avx2;
+  };
+  const Layout layouts[] = {
+      {"bgr24", 3, Bgr24RowPairPortable, Bgr24RowPairSsse3Function(), Bgr24RowPairAvx2Function()},
+      {"xrgb32", 4, Xrgb32RowPairPortable, Xrgb32RowPairSsse3Function(), Xrgb32RowPairAvx2Function()},
+  };
   std::mt19937 random(5);
-  for (Bgr24RowPair simd : variants) {
-    for (int width : {2, 14, 16, 18, 30, 32, 46, 66, 640}) {
-      for (int trial = 0; trial < 200; ++trial) {
-        std::vector<std::uint8_t> luma(2 * width), chroma(width);
-        for (auto& b : luma) b = static_cast<std::uint8_t>(random());
-        for (auto& b : chroma) b = static_cast<std::uint8_t>(trial < 4 ? trial * 85 : random());
-        std::vector<std::uint8_t> portable(6 * width + 8, 0xEE), fast(portable);
-        Bgr24RowPairPortable(luma.data(), luma.data() + width, chroma.data(), chroma.data() + width / 2, portable.data(),
-                             portable.data() + 3 * width, width);
-        simd(luma.data(), luma.data() + width, chroma.data(), chroma.data() + width / 2, fast.data(),
-             fast.data() + 3 * width, width);
-        ASSERT_EQ(portable, fast) << "width " << width << " trial " << trial;
+  int compared = 0;
+  for (const Layout& layout : layouts) {
+    std::vector<std::pair<const char*, RowPairConverter>> variants;
+    if (layout.ssse3 != nullptr && __builtin_cpu_supports("ssse3")) variants.emplace_back("ssse3", layout.ssse3);
+    if (layout.avx2 != nullptr && __builtin_cpu_supports("avx2")) variants.emplace_back("avx2", layout.avx2);
+    for (const auto& [variant, simd] : variants) {
+      for (int width : {2, 14, 16, 18, 30, 32, 46, 66, 96, 640}) {
+        for (int trial = 0; trial < 200; ++trial) {
+          std::vector<std::uint8_t> luma(2 * width), chroma(width);
+          for (auto& b : luma) b = static_cast<std::uint8_t>(random());
+          for (auto& b : chroma) b = static_cast<std::uint8_t>(trial < 4 ? trial * 85 : random());
+          const std::size_t row = static_cast<std::size_t>(layout.bytesPerPixel * width);
+          std::vector<std::uint8_t> portable(2 * row + 8, 0xEE), fast(portable);
+          layout.portable(luma.data(), luma.data() + width, chroma.data(), chroma.data() + width / 2, portable.data(),
+                          portable.data() + row, width);
+          simd(luma.data(), luma.data() + width, chroma.data(), chroma.data() + width / 2, fast.data(),
+               fast.data() + row, width);
+          ASSERT_EQ(portable, fast) << layout.name << " " << variant << " width " << width << " trial " << trial;
+          ++compared;
+        }
       }
     }
+  }
+  if (compared == 0) GTEST_SKIP() << "no SIMD row converter on this processor";
+}
+
+// The whole-picture converters pick the fastest rows; they still agree with
+// the per-pixel formula on a random picture.
+TEST(ColourConversion, WholePictureXrgb32MatchesBgr24) {
+  const int width = 66, height = 10;
+  std::mt19937 random(9);
+  std::vector<std::uint8_t> picture(static_cast<std::size_t>(width * height * 3 / 2));
+  for (auto& b : picture) b = static_cast<std::uint8_t>(random());
+  std::vector<std::uint8_t> bgr(static_cast<std::size_t>(width * height * 3)), xrgb(static_cast<std::size_t>(width * height * 4));
+  std::vector<std::uint8_t> viaSurface(xrgb.size());
+  YuvToBgr24(bgr.data(), picture.data(), width, height);
+  YuvToXrgb32(xrgb.data(), picture.data(), width, height);
+  YuvToSurface(SurfaceFormat::kXrgb32, viaSurface.data(), picture.data(), width, height);
+  EXPECT_EQ(viaSurface, xrgb);
+  for (int i = 0; i < width * height; ++i) {
+    ASSERT_EQ(xrgb[4 * i], bgr[3 * i]) << i;
+    ASSERT_EQ(xrgb[4 * i + 1], bgr[3 * i + 1]) << i;
+    ASSERT_EQ(xrgb[4 * i + 2], bgr[3 * i + 2]) << i;
+    ASSERT_EQ(xrgb[4 * i + 3], 0) << i;
   }
 }
 
