@@ -77,7 +77,7 @@ class MainWindowTest : public QObject {
   void initTestCase() {
     QVERIFY(samples_.isValid());
     // Long enough that nothing reaches its end while a test looks.
-    sample_ = MakeSample(samples_.filePath("sample.VVF"), 60);
+    sample_ = MakeSample(samples_.filePath("sample.VVF"), 30);
     QVERIFY(!sample_.isEmpty());
   }
 

@@ -9,7 +9,7 @@ namespace tavrix::testing {
 QString MakeSample(const QString& path, int seconds) {
   QProcess tool;
   tool.start(TAVRIX_CLI, {"make-sample", path, "--seconds", QString::number(seconds)});
-  if (!tool.waitForFinished(120'000) || tool.exitCode() != 0 || !QFileInfo::exists(path)) {
+  if (!tool.waitForFinished(600'000) || tool.exitCode() != 0 || !QFileInfo::exists(path)) {
     QTest::qFail(qPrintable("tavrix make-sample failed: " + tool.readAllStandardError()), __FILE__, __LINE__);
     return {};
   }
