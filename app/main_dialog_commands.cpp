@@ -30,7 +30,11 @@ constexpr double kFastestPlaySpeed = 8.0;
 void MainDialog::RunCommand(int id) {
   switch (id) {
     case command::kAbout: ShowAbout(); break;
-    case command::kPlayerMode: SwitchToPlayerMode(); break;
+    case command::kPlayerMode:
+      // Switching the engine's mode stops its playback: not for a click on
+      // the mode the window is in already.
+      if (mode_ != EngineMode::Player) SwitchToPlayerMode();
+      break;
     case command::kOpenFile: OpenFile(); break;
     case command::kOpenDisk: OpenDisk(); break;
     case command::kClose: CloseSource(); break;

@@ -192,6 +192,11 @@ class MainWindowTest : public QObject {
     }
     QVERIFY(Enabled(*window, command::kClose));
 
+    // The mode's own box goes on playing.
+    QTest::mouseClick(window->control(command::kPlayerMode), Qt::LeftButton);
+    QVERIFY(static_cast<SkinButton*>(window->control(command::kPlayerMode))->GetCheck());
+    QCOMPARE(window->engine().GetState(), PlaybackState::Forward);
+
     window->RunCommand(command::kShowTime);
     window->RunCommand(command::kRepeat);
     window->RunCommand(command::kMute);
