@@ -3,7 +3,7 @@
 # Does nothing when they are all present already.
 set -euo pipefail
 
-packages=(build-essential cmake pkg-config ccache qt6-base-dev
+packages=(build-essential cmake pkg-config ccache qt6-base-dev libxcb1-dev
   libsdl2-dev zlib1g-dev libavformat-dev libavcodec-dev libavutil-dev libswscale-dev ffmpeg
   libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth imagemagick fonts-dejavu-core
   clang clang-tidy libclang-rt-14-dev)
