@@ -143,6 +143,7 @@ int NetClient::Run() {
 
 NetClient::StepResult NetClient::Connect(TcpSocket& socket, const std::string& address, std::uint16_t port,
                                          bool& socketLeft) {
+  connectAttempts_.fetch_add(1);
   std::string error;
   SocketWait connected = SocketWait::kFailed;
   if (socketLeft) {
@@ -305,6 +306,7 @@ void NetClient::SendMouseReportIfDue() {
 }
 
 void NetClient::ReceiveStream() {
+  receivePasses_.fetch_add(1);
   const auto deadline = std::chrono::steady_clock::now() + TcpSocket::kPollSlice;
   if (dvrSocket_.WaitReadable(deadline, stopEvent()) != SocketWait::kReady) return;
   const long received = dvrSocket_.ReceiveSome({receiveBuffer_.get(), kMaxFrameBytes});
