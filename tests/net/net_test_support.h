@@ -2,16 +2,15 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 #include "net/dvr_simulator.h"
 #include "net/live_stream_source.h"
 #include "net/net_client.h"
 #include "net/net_notification.h"
+#include "tests/support/wait_until.h"
 
 namespace tavrix::testing {
 
@@ -73,17 +72,6 @@ class NotificationLog : public NetNotificationReceiver {
   std::condition_variable changed_;
   std::vector<NetNotification> received_;
 };
-
-// Polls until the condition holds or the time is up.
-inline bool WaitUntil(const std::function<bool()>& condition,
-                      std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return true;
-}
 
 // A simulator with a scripted stream, opened on a free loopback port.
 inline std::unique_ptr<DvrSimulator> OpenSimulator(DvrSimulator::Options options,
