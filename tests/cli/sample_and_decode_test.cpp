@@ -12,7 +12,7 @@
 #include "picture/colour_conversion.h"
 #include "storage/vvf_block.h"
 #include "storage/vvf_reader.h"
-#include "tests/cli/run_tool.h"
+#include "tests/support/tool_launcher.h"
 #include "tests/support/vvf_fixture.h"
 
 namespace tavrix {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/cli/run_tool.h"
+#include "tests/support/tool_launcher.h"
 #include "tests/support/vvf_fixture.h"
 
 namespace tavrix {
@@ -176,13 +176,15 @@ TEST(StorageCommands, BadSourcesGiveOneLineAndFail) {
 }
 
 TEST(StorageCommands, UnreadableSourceIsRefused) {
-  if (testing::RunToolUnprivileged({"--help"}).status != 0) GTEST_SKIP() << "nobody cannot run the built tool here";
+  testing::ToolOptions asNobody;
+  asNobody.asNobody = true;
+  if (RunTool({"--help"}, asNobody).status != 0) GTEST_SKIP() << "nobody cannot run the built tool here";
   const TempFile file(SampleImage());
   // The directory may be entered, the file not read.
   ASSERT_EQ(chmod(file.directory().c_str(), 0755), 0);
   ASSERT_EQ(chmod(file.path().c_str(), 0), 0);
   for (const char* command : {"info", "frames"}) {
-    const auto result = testing::RunToolUnprivileged({command, file.path()});
+    const auto result = RunTool({command, file.path()}, asNobody);
     EXPECT_EQ(result.status, 1) << result.err;
     EXPECT_EQ(result.err, "tavrix " + std::string(command) + ": " + file.path() + ": Permission denied\n");
   }
