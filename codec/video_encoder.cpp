@@ -26,7 +26,7 @@ constexpr int kMaxLevel = 255;
 // Index into RunLevelCodes() by run (0..31) and level (1..40); -1 when the
 // pair has no code of its own and goes through the escape.
 struct CodeIndex {
-  std::array<std::array<std::int16_t, 41>, 32> index;
+  std::array<std::array<std::int16_t, 41>, 32> index{};
   CodeIndex() {
     for (auto& levels : index) levels.fill(-1);
     const auto codes = RunLevelCodes();

@@ -220,8 +220,8 @@ void DvrSimulator::AnswerLogin(const std::string& digest) {
 }
 
 void DvrSimulator::SendStream() {
-  bool stalled;
-  bool closeRequested;
+  bool stalled = false;
+  bool closeRequested = false;
   std::deque<std::vector<std::uint8_t>> injections;
   {
     std::lock_guard lock(mutex_);

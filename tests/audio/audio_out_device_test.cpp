@@ -57,7 +57,7 @@ TEST(AudioOutDevice, DiskDriverCapturesExactlyTheDecodedALawBlock) {
   // A 440 Hz tone, 0.2 s, compressed the way the recorder stores it.
   Bytes block(1600);
   for (std::size_t i = 0; i < block.size(); ++i) {
-    block[i] = CompressALaw(static_cast<std::int16_t>(12000 * std::sin(i * 2 * M_PI * 440 / 8000)));
+    block[i] = CompressALaw(static_cast<std::int16_t>(12000 * std::sin(static_cast<double>(i) * 2 * M_PI * 440 / 8000)));
   }
   AudioDecoder decoder;
   WaveFormat format;

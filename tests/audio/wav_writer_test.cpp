@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "audio/audio_decoder.h"
+#include "tests/support/vvf_fixture.h"
 
 namespace tavrix {
 namespace {
@@ -27,18 +28,14 @@ std::uint32_t U32At(const Bytes& bytes, std::size_t at) {
 
 class WavWriterTest : public ::testing::Test {
  protected:
-  WavWriterTest() : directory_(fs::temp_directory_path() / ("tavrix-wav-" + std::to_string(::getpid()))) {
-    fs::create_directories(directory_);
-  }
-  ~WavWriterTest() override { fs::remove_all(directory_); }
-
   static WaveFormat Format(AudioFormat code) {
     WaveFormat format;
     AudioDecoder().Configure(code, 8000, &format);
     return format;
   }
 
-  fs::path directory_;
+  testing::TempDirectory temporary_;
+  fs::path directory_{temporary_.path()};
 };
 
 TEST_F(WavWriterTest, WritesACompleteHeaderAndTheSamples) {

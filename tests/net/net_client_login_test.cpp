@@ -214,20 +214,19 @@ std::uint16_t ClosedPort() {
 struct FullListener {
   TcpSocket listener;
   std::vector<TcpSocket> queued;
-  std::uint16_t port = 0;
 
   FullListener() {
     std::string error;
     listener.Listen("127.0.0.1", 0, error);
     ::listen(listener.fd(), 0);
-    port = listener.LocalPort();
     Event never;
     for (int i = 0; i < 2; ++i) {
       TcpSocket filler;
-      filler.Connect("127.0.0.1", port, 500ms, never, error);
+      filler.Connect("127.0.0.1", port(), 500ms, never, error);
       queued.push_back(std::move(filler));
     }
   }
+  std::uint16_t port() const { return listener.LocalPort(); }
 };
 
 TEST(NetClientConnect, ARefusedConnectIsRetriedWithoutSpinning) {
@@ -263,7 +262,7 @@ TEST(NetClientConnect, AConnectThatTimesOutIsAFailedConnectNotAFailedLogin) {
   NetClient client;
   client.SetTimeout(200);
   client.SetNotificationReceiver(&notifications);
-  ASSERT_TRUE(client.ConfigureDirect("127.0.0.1", full.port, ""));
+  ASSERT_TRUE(client.ConfigureDirect("127.0.0.1", full.port(), ""));
   ASSERT_EQ(client.Start(), 1);
   EXPECT_TRUE(WaitUntil([&] { return client.LastErrorText() == "Connection timed out"; }));
   EXPECT_TRUE(WaitUntil([&] { return client.LastErrorText() == "Already Connected"; }));
@@ -291,7 +290,7 @@ TEST(NetClientConnect, StopEndsEveryWaitPromptly) {
     std::function<void(NetClient&)> configure;
     ConnectionState waitingIn;
   } cases[] = {
-      {"connect", [&](NetClient& c) { c.ConfigureDirect("127.0.0.1", full.port, ""); },
+      {"connect", [&](NetClient& c) { c.ConfigureDirect("127.0.0.1", full.port(), ""); },
        ConnectionState::kConnectingDvr},
       {"login reply", [&](NetClient& c) { c.ConfigureDirect("127.0.0.1", silent->port(), ""); },
        ConnectionState::kLoggingIn},

@@ -43,7 +43,7 @@ struct LoopBench {
     recorder.Init(2, FormatVariant::QM_QMT2, 4);
   }
 
-  void Push(FrameQueue& queue, const std::vector<std::uint8_t>& bytes) {
+  static void Push(FrameQueue& queue, const std::vector<std::uint8_t>& bytes) {
     FrameRecord record(static_cast<std::int32_t>(bytes.size()), FrameRecord::kTransfer);
     std::copy(bytes.begin(), bytes.end(), record.payload());
     record.set_length(static_cast<std::int32_t>(bytes.size()));

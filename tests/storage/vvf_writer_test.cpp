@@ -1,11 +1,11 @@
 #include "storage/vvf_writer.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/resource.h>
 
 #include <algorithm>
 #include <atomic>
+#include <csignal>
 #include <ctime>
 #include <thread>
 #include <vector>
@@ -140,7 +140,8 @@ TEST_F(WriterTest, RecordingReadsBackFrameForFrame) {
   ASSERT_TRUE(reader.Open(path_, false));
   std::vector<std::uint8_t> buffer(kMaxFrameBytes);
   std::size_t index = 0;
-  for (std::uint32_t length; (length = reader.ReadNext(buffer.data())) > 0; ++index) {
+  for (std::uint32_t length = reader.ReadNext(buffer.data()); length > 0;
+       length = reader.ReadNext(buffer.data()), ++index) {
     ASSERT_LT(index, expected.size());
     EXPECT_EQ(std::vector<std::uint8_t>(buffer.begin(), buffer.begin() + length), expected[index]) << index;
     EXPECT_EQ(reader.frameInfo().audio, index % 2 == 1);

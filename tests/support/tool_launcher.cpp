@@ -1,18 +1,16 @@
 #include "tests/support/tool_launcher.h"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <stdexcept>
 #include <thread>
 
 #include "tests/support/unprivileged.h"
 #include "tests/support/vvf_fixture.h"
-
-extern char** environ;
 
 namespace tavrix::testing {
 namespace {
@@ -33,6 +31,7 @@ std::vector<std::string> ToolEnvironment(const std::vector<std::string>& overrid
 
 std::vector<char*> Pointers(std::vector<std::string>& words) {
   std::vector<char*> pointers;
+  pointers.reserve(words.size() + 1);
   for (auto& word : words) pointers.push_back(word.data());
   pointers.push_back(nullptr);
   return pointers;
