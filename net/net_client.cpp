@@ -1,6 +1,7 @@
 #include "net/net_client.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -15,6 +16,7 @@ namespace {
 
 // The longest login reply the client reads: header and the refusal reason.
 constexpr std::size_t kLoginReplySize = 16;
+using LoginReply = std::array<std::uint8_t, kLoginReplySize>;
 
 const char* LoginRefusalText(std::uint16_t reason) {
   switch (reason) {
@@ -27,6 +29,28 @@ const char* LoginRefusalText(std::uint16_t reason) {
     default:
       return "Unkown error.";
   }
+}
+
+// One login reply, its declared length in `total`. A longer reply than the
+// client reads is consumed to its end (through `scratch`), so that the stream
+// after it starts on a message boundary. Four bytes tell a reply that is no
+// control message (kFailed); the rest is not waited for then.
+SocketWait ReceiveLoginReply(TcpSocket& socket, LoginReply& reply, std::size_t& total,
+                             std::chrono::steady_clock::time_point deadline, Event& stop,
+                             std::span<std::uint8_t> scratch) {
+  SocketWait wait = socket.ReceiveExactly({reply.data(), 4}, deadline, stop);
+  if (wait == SocketWait::kReady && !IsControlStart(reply.data())) return SocketWait::kFailed;
+  if (wait == SocketWait::kReady) wait = socket.ReceiveExactly({reply.data() + 4, 4}, deadline, stop);
+  if (wait != SocketWait::kReady) return wait;
+  total = std::clamp<std::size_t>(ReadHexField(reply.data() + 4), dvr::kHeaderSize, 0xFFFF);
+  wait = socket.ReceiveExactly({reply.data() + 8, std::min(total, kLoginReplySize) - 8}, deadline, stop);
+  for (std::size_t left = total > kLoginReplySize ? total - kLoginReplySize : 0;
+       left != 0 && wait == SocketWait::kReady;) {
+    const std::size_t chunk = std::min(left, scratch.size());
+    wait = socket.ReceiveExactly(scratch.first(chunk), deadline, stop);
+    left -= chunk;
+  }
+  return wait;
 }
 
 std::chrono::steady_clock::time_point DeadlineAfter(std::uint32_t milliseconds) {
@@ -243,28 +267,10 @@ NetClient::StepResult NetClient::Login() {
   // Pending replies do not extend the time limit: it counts from the request.
   const auto deadline = DeadlineAfter(timeout());
   for (;;) {
-    std::uint8_t reply[kLoginReplySize] = {};
-    // Four bytes tell a reply that is no control message; the rest is not
-    // waited for then.
-    SocketWait wait = dvrSocket_.ReceiveExactly({reply, 4}, deadline, stopEvent());
-    if (wait == SocketWait::kReady && !IsControlStart(reply)) {
-      SetError("LOGIN ERROR");
-      return StepResult::kFailed;
-    }
-    if (wait == SocketWait::kReady) wait = dvrSocket_.ReceiveExactly({reply + 4, 4}, deadline, stopEvent());
+    LoginReply reply{};
     std::size_t total = 0;
-    if (wait == SocketWait::kReady) {
-      total = std::clamp<std::size_t>(ReadHexField(reply + 4), dvr::kHeaderSize, 0xFFFF);
-      wait = dvrSocket_.ReceiveExactly({reply + 8, std::min(total, kLoginReplySize) - 8}, deadline, stopEvent());
-    }
-    // A longer reply than the client reads is consumed to its end, so that
-    // the stream after it starts on a message boundary.
-    for (std::size_t left = total > kLoginReplySize ? total - kLoginReplySize : 0;
-         left != 0 && wait == SocketWait::kReady;) {
-      const std::size_t chunk = std::min(left, kMaxFrameBytes);
-      wait = dvrSocket_.ReceiveExactly({receiveBuffer_.get(), chunk}, deadline, stopEvent());
-      left -= chunk;
-    }
+    const SocketWait wait =
+        ReceiveLoginReply(dvrSocket_, reply, total, deadline, stopEvent(), {receiveBuffer_.get(), kMaxFrameBytes});
     if (wait == SocketWait::kStopped) return StepResult::kStopped;
     if (wait == SocketWait::kTimedOut) {
       SetError("No response from server.");
@@ -274,14 +280,14 @@ NetClient::StepResult NetClient::Login() {
       SetError("LOGIN ERROR");
       return StepResult::kFailed;
     }
-    switch (ReadHexField(reply + 8)) {
+    switch (ReadHexField(reply.data() + 8)) {
       case dvr::kLoginPending:
         continue;
       case dvr::kLoginAccepted:
         return StepResult::kDone;
       case dvr::kLoginRefused:
       case dvr::kLoginRefusedOther:
-        SetError(LoginRefusalText(total >= kLoginReplySize ? ReadHexField(reply + 12) : 0));
+        SetError(LoginRefusalText(total >= kLoginReplySize ? ReadHexField(reply.data() + 12) : 0));
         return StepResult::kFailed;
       default:
         SetError("LOGIN ERROR");

@@ -31,6 +31,8 @@ class NetClient : public WorkerThread, private StreamCutterSink {
   static constexpr std::uint32_t kClosedPollPauseMs = 3;
 
   NetClient();
+  NetClient(const NetClient&) = delete;
+  NetClient& operator=(const NetClient&) = delete;
   ~NetClient() override;
 
   // Settings, before Start. False (with LastErrorText) for a password over

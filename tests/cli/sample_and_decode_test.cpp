@@ -25,7 +25,7 @@ using testing::TempDirectory;
 constexpr std::uint32_t kSampleStart = 1773478800;  // 2026-03-14 09:00:00 UTC
 
 std::string MakeSample(const TempDirectory& directory, const std::string& name, std::vector<std::string> options = {}) {
-  const std::string path = directory.path() + "/" + name;
+  std::string path = directory.path() + "/" + name;
   std::vector<std::string> args = {"make-sample", path};
   args.insert(args.end(), options.begin(), options.end());
   const auto result = RunTool(args);

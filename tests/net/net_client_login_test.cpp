@@ -144,6 +144,8 @@ TEST(NetClientLogin, DynamicIpFailuresEndTheAttempt) {
 // then keeps the connection open and silent.
 class OneReplyPeer {
  public:
+  OneReplyPeer(const OneReplyPeer&) = delete;
+  OneReplyPeer& operator=(const OneReplyPeer&) = delete;
   explicit OneReplyPeer(std::vector<std::uint8_t> reply) {
     std::string error;
     listener_.Listen("127.0.0.1", 0, error);

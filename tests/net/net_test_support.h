@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -59,12 +60,7 @@ class NotificationLog : public NetNotificationReceiver {
   }
   bool WaitFor(NetNotification notification, std::chrono::milliseconds timeout) {
     std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, timeout, [&] {
-      for (const NetNotification n : received_) {
-        if (n == notification) return true;
-      }
-      return false;
-    });
+    return changed_.wait_for(lock, timeout, [&] { return std::ranges::find(received_, notification) != received_.end(); });
   }
 
  private:

@@ -73,7 +73,15 @@ ToolResult RunTool(const std::vector<std::string>& args, const ToolOptions& opti
   const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   const int in = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-  if (out < 0 || err < 0 || in < 0) throw std::runtime_error("cannot prepare the output files of " + words[0]);
+  const auto closeAll = [&] {
+    for (const int fd : {out, err, in}) {
+      if (fd >= 0) ::close(fd);
+    }
+  };
+  if (out < 0 || err < 0 || in < 0) {
+    closeAll();
+    throw std::runtime_error("cannot prepare the output files of " + words[0]);
+  }
 
   const pid_t child = ::fork();
   if (child == 0) {
@@ -88,9 +96,7 @@ ToolResult RunTool(const std::vector<std::string>& args, const ToolOptions& opti
     (void)!::write(2, kNoTool, sizeof kNoTool - 1);
     ::_exit(127);
   }
-  ::close(out);
-  ::close(err);
-  ::close(in);
+  closeAll();
   if (child < 0) throw std::runtime_error("cannot start " + words[0]);
 
   ToolResult result;
