@@ -222,7 +222,7 @@ void AudioOut::StoreLocked(const std::uint8_t* data, std::uint32_t length, Encod
     StorePcmLocked(data, length);
     return;
   }
-  std::array<std::uint8_t, 512> expanded;
+  std::array<std::uint8_t, 512> expanded{};
   for (std::uint32_t done = 0; done < length;) {
     const std::uint32_t count = std::min<std::uint32_t>(length - done, expanded.size() / 2);
     for (std::uint32_t i = 0; i < count; ++i) {

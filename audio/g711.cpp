@@ -58,10 +58,8 @@ std::uint8_t CompressALaw(std::int16_t sample) {
   int value = sample >> 3;
   const int sign = value >= 0 ? 0x80 : 0x00;
   if (value < 0) value = -value - 1;
-  int code;
-  if (value < 32) {
-    code = value >> 1;
-  } else {
+  int code = value >> 1;
+  if (value >= 32) {
     const int segment = HighestBit(value) - 4;  // 32..63 is segment 1
     code = (segment << 4) | ((value >> segment) & 0x0F);
   }

@@ -32,7 +32,7 @@ class BitReader {
   // Tops the window up to at least 57 valid bits; bits below them stay zero.
   void Refill() {
     if (std::uint64_t{position_} + 8 <= length_) {
-      std::uint64_t word;
+      std::uint64_t word = 0;
       std::memcpy(&word, data_ + position_, 8);
       if constexpr (std::endian::native == std::endian::little) word = __builtin_bswap64(word);
       const int take = (64 - valid_) >> 3;

@@ -1,5 +1,6 @@
 #include "codec/coefficient_codes.h"
 
+#include <algorithm>
 #include <array>
 
 namespace tavrix {
@@ -194,10 +195,7 @@ constexpr std::array<CoefficientEntry, kLookupSize> kLookup = MakeLookup();
 
 // Every pattern with fewer than twelve leading zeros starts a code.
 constexpr bool Complete() {
-  for (const auto& entry : kLookup) {
-    if (entry.length == 0) return false;
-  }
-  return true;
+  return std::ranges::all_of(kLookup, [](const CoefficientEntry& entry) { return entry.length != 0; });
 }
 static_assert(Complete());
 

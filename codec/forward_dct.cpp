@@ -27,7 +27,7 @@ void ForwardDct(const std::uint8_t* pixels, std::ptrdiff_t stride, float out[64]
   for (int y = 0; y < 8; ++y) {
     for (int u = 0; u < 8; ++u) {
       float sum = 0;
-      for (int x = 0; x < 8; ++x) sum += basis[u][x] * pixels[y * stride + x];
+      for (int x = 0; x < 8; ++x) sum += basis[u][x] * static_cast<float>(pixels[y * stride + x]);
       rows[y * 8 + u] = sum;
     }
   }

@@ -177,8 +177,8 @@ bool VideoDecoder::DecodeBlock(BitReader& bits) {
     if (next < 16) return false;
     const CoefficientEntry& code = LookupCoefficient(next);
     bits.Skip(code.length);
-    std::int32_t level;
     if (code.run == kEndOfBlockRun) return true;
+    std::int32_t level = 0;
     if (code.run == kEscapeRun) {
       position += bits.Read(6);
       const std::uint32_t first = bits.Read(8);

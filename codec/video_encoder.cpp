@@ -26,7 +26,7 @@ constexpr int kMaxLevel = 255;
 // Index into RunLevelCodes() by run (0..31) and level (1..40); -1 when the
 // pair has no code of its own and goes through the escape.
 struct CodeIndex {
-  std::array<std::array<std::int16_t, 41>, 32> index;
+  std::array<std::array<std::int16_t, 41>, 32> index{};
   CodeIndex() {
     for (auto& levels : index) levels.fill(-1);
     const auto codes = RunLevelCodes();
@@ -133,6 +133,29 @@ void VideoEncoder::EncodeBlock(BitWriter& bits, const std::uint8_t* source, std:
   IdctPutPortable(block, reconstruction, stride);
 }
 
+unsigned VideoEncoder::ChangedPattern(const std::uint8_t* picture, const DecodedPicture& lastCoded, std::uint32_t row,
+                                      std::uint32_t column) const {
+  unsigned pattern = 0;
+  for (int block = 0; block < 4; ++block) pattern |= BlockChanged(picture, lastCoded, row, column, block) << block;
+  if (pattern != 0) return pattern;
+  // A coded macroblock always carries a luminance block.
+  return BlockChanged(picture, lastCoded, row, column, 4) || BlockChanged(picture, lastCoded, row, column, 5) ? 1 : 0;
+}
+
+void VideoEncoder::EncodeMacroblock(BitWriter& bits, const std::uint8_t* picture, int channel, std::uint32_t row,
+                                    std::uint32_t column, unsigned pattern) {
+  DecodedPicture& reference = references_[channel];
+  DecodedPicture& lastCoded = lastCoded_[channel];
+  for (int block = 0; block < 6; ++block) {
+    if (block < 4 && !(pattern >> block & 1)) continue;
+    const BlockPlace place = PlaceBlock(reference.width(), reference.height(), row, column, block);
+    EncodeBlock(bits, picture + place.offset, place.stride, reference.data() + place.offset);
+    CopyBlock(picture + place.offset, lastCoded.data() + place.offset, place.stride);
+    if (block < 4) ++codedLumaBlocks_;
+  }
+  ++codedMacroblocks_;
+}
+
 bool VideoEncoder::Encode(const std::uint8_t* picture, std::uint32_t width, std::uint32_t height, int channel,
                           int scale, Kind kind, std::vector<std::uint8_t>& out) {
   out.clear();
@@ -145,10 +168,9 @@ bool VideoEncoder::Encode(const std::uint8_t* picture, std::uint32_t width, std:
     for (std::size_t k = 0; k < 64; ++k) quantTable_[k] = static_cast<std::uint32_t>(scale) * kIntraMatrix[k];
     scale_ = scale;
   }
-  DecodedPicture& reference = references_[channel];
-  DecodedPicture& lastCoded = lastCoded_[channel];
-  reference.SetSize(width, height);
-  lastCoded.SetSize(width, height);
+  const DecodedPicture& lastCoded = lastCoded_[channel];
+  references_[channel].SetSize(width, height);
+  lastCoded_[channel].SetSize(width, height);
   codedMacroblocks_ = 0;
   codedLumaBlocks_ = 0;
 
@@ -163,25 +185,12 @@ bool VideoEncoder::Encode(const std::uint8_t* picture, std::uint32_t width, std:
     for (std::uint32_t column = 0; column < columns; ++column) {
       unsigned pattern = 0x0F;
       if (kind == Kind::kUpdate) {
-        pattern = 0;
-        for (int block = 0; block < 4; ++block) pattern |= BlockChanged(picture, lastCoded, row, column, block) << block;
-        if (pattern == 0) {
-          if (!BlockChanged(picture, lastCoded, row, column, 4) && !BlockChanged(picture, lastCoded, row, column, 5)) {
-            continue;
-          }
-          pattern = 1;  // a coded macroblock always carries a luminance block
-        }
+        pattern = ChangedPattern(picture, lastCoded, row, column);
+        if (pattern == 0) continue;
         bits.Put(column - nextColumn + 1, 6);
         bits.Put(pattern, 4);
       }
-      for (int block = 0; block < 6; ++block) {
-        if (block < 4 && !(pattern >> block & 1)) continue;
-        const BlockPlace place = PlaceBlock(width, height, row, column, block);
-        EncodeBlock(bits, picture + place.offset, place.stride, reference.data() + place.offset);
-        CopyBlock(picture + place.offset, lastCoded.data() + place.offset, place.stride);
-        if (block < 4) ++codedLumaBlocks_;
-      }
-      ++codedMacroblocks_;
+      EncodeMacroblock(bits, picture, channel, row, column, pattern);
       nextColumn = column + 1;
     }
     if (kind == Kind::kUpdate && nextColumn < columns) bits.Put(0, 6);  // increment 0 ends the slice

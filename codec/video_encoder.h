@@ -54,6 +54,13 @@ class VideoEncoder {
   void WriteHeader(int channel, int scale, Kind kind, std::vector<std::uint8_t>& out);
   bool BlockChanged(const std::uint8_t* picture, const DecodedPicture& lastCoded, std::uint32_t row,
                     std::uint32_t column, int block) const;
+  // The luminance blocks of an update macroblock to code, bit k for block k;
+  // 0 when nothing in the macroblock changed enough.
+  unsigned ChangedPattern(const std::uint8_t* picture, const DecodedPicture& lastCoded, std::uint32_t row,
+                          std::uint32_t column) const;
+  // The chosen luminance blocks and both chrominance blocks.
+  void EncodeMacroblock(class BitWriter& bits, const std::uint8_t* picture, int channel, std::uint32_t row,
+                        std::uint32_t column, unsigned pattern);
   void EncodeBlock(class BitWriter& bits, const std::uint8_t* source, std::ptrdiff_t stride, std::uint8_t* reconstruction);
 
   int variant_;

@@ -18,6 +18,7 @@ class FrameRecord {
   FrameRecord(std::int32_t capacity, std::int32_t kind);
   FrameRecord(const FrameRecord&) = delete;
   FrameRecord& operator=(const FrameRecord&) = delete;
+  ~FrameRecord() = default;
 
   // Copies payload, time, extra metadata, kind and length from source.
   // Fails, leaving this record unchanged, when the payload would not fit.

@@ -35,10 +35,10 @@ void WriteHexField(std::uint8_t* digits, std::uint16_t value) {
 bool IsControlStart(const std::uint8_t* bytes) { return std::memcmp(bytes, dvr::kStartCode, 4) == 0; }
 
 ControlMessage::ControlMessage(std::uint16_t code, std::initializer_list<std::uint16_t> fields,
-                               std::string_view tail) {
+                               std::string_view tail)
+    : size_(dvr::kHeaderSize) {
   std::memcpy(bytes_.data(), dvr::kStartCode, 4);
   WriteHexField(bytes_.data() + 8, code);
-  size_ = dvr::kHeaderSize;
   for (const std::uint16_t field : fields) {
     if (size_ + 4 > kCapacity) break;
     WriteHexField(bytes_.data() + size_, field);
@@ -51,16 +51,16 @@ ControlMessage::ControlMessage(std::uint16_t code, std::initializer_list<std::ui
 }
 
 ControlMessage LoginRequest(std::string_view password) {
-  return ControlMessage(dvr::kLoginRequest, {}, Md5HexUpper(password));
+  return {dvr::kLoginRequest, {}, Md5HexUpper(password)};
 }
 
-ControlMessage KeyCommand(std::uint8_t code) { return ControlMessage(dvr::kKeyCommand, {code}); }
+ControlMessage KeyCommand(std::uint8_t code) { return {dvr::kKeyCommand, {code}}; }
 
 ControlMessage MouseCommand(std::uint16_t buttons, std::uint16_t viewWidth, std::uint16_t viewHeight,
                             std::uint16_t x, std::uint16_t y) {
-  return ControlMessage(dvr::kMouseCommand, {buttons, viewWidth, viewHeight, x, y});
+  return {dvr::kMouseCommand, {buttons, viewWidth, viewHeight, x, y}};
 }
 
-ControlMessage LogoutMessage() { return ControlMessage(dvr::kLogout, {}); }
+ControlMessage LogoutMessage() { return {dvr::kLogout, {}}; }
 
 }  // namespace tavrix

@@ -224,8 +224,8 @@ void DvrSimulator::AnswerLogin(const std::string& digest) {
 }
 
 void DvrSimulator::SendStream() {
-  bool stalled;
-  bool closeRequested;
+  bool stalled = false;
+  bool closeRequested = false;
   std::deque<std::vector<std::uint8_t>> injections;
   {
     std::lock_guard lock(mutex_);
@@ -264,15 +264,18 @@ void DvrSimulator::SendStream() {
     UpdateLog([](Log& log) { ++log.elementsSent; });
     if (element_.kind != LiveElement::Kind::kVideo) continue;
     ++videoFrames_;
-    if (options_.statusEvery > 0 && videoFrames_ % options_.statusEvery == 0) {
-      const auto count = static_cast<std::uint16_t>(videoFrames_);
-      const ControlMessage status(dvr::kStatusReport, {1, 0, 0, 0, count});
-      if (!Send(status.bytes().data(), status.bytes().size())) return;
-    }
+    if (!SendStatusIfDue()) return;
     if (paced) {
       nextFrame_ += std::chrono::microseconds(static_cast<long>(1e6 / options_.framesPerSecond));
     }
   }
+}
+
+bool DvrSimulator::SendStatusIfDue() {
+  if (options_.statusEvery <= 0 || videoFrames_ % options_.statusEvery != 0) return true;
+  const auto count = static_cast<std::uint16_t>(videoFrames_);
+  const ControlMessage status(dvr::kStatusReport, {1, 0, 0, 0, count});
+  return Send(status.bytes().data(), status.bytes().size());
 }
 
 bool DvrSimulator::SendElement(const LiveElement& element) {

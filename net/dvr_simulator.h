@@ -65,6 +65,8 @@ class DvrSimulator : public WorkerThread {
   using LineSink = std::function<void(const std::string& line)>;
 
   DvrSimulator(Options options, std::unique_ptr<LiveStreamSource> source);
+  DvrSimulator(const DvrSimulator&) = delete;
+  DvrSimulator& operator=(const DvrSimulator&) = delete;
   ~DvrSimulator() override;
 
   // Binds and starts serving; false with `error` when the port is taken.
@@ -92,6 +94,8 @@ class DvrSimulator : public WorkerThread {
   void AnswerLogin(const std::string& digest);
   void SendStream();
   bool SendElement(const LiveElement& element);
+  // A status report after every statusEvery-th video frame; false when the send failed.
+  bool SendStatusIfDue();
   bool Send(const std::uint8_t* bytes, std::size_t size);
   void EndSession();
   void Note(const std::string& line);

@@ -21,7 +21,7 @@ std::optional<std::string> ParseQuery(std::span<const std::uint8_t, kQuerySize> 
 }
 
 std::optional<std::array<std::uint8_t, kReplySize>> BuildReply(const Address& answer) {
-  in_addr address;
+  in_addr address{};
   if (::inet_pton(AF_INET, answer.address.c_str(), &address) != 1) return std::nullopt;
   std::array<std::uint8_t, kReplySize> reply{};
   std::memcpy(reply.data(), kMagic, 4);

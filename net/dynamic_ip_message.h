@@ -6,12 +6,10 @@
 #include <string>
 #include <string_view>
 
-namespace tavrix {
-
 // The dynamic-IP server's protocol: a 12-byte query (magic, DVR name in eight
 // zero-padded bytes) answered by a 10-byte reply (magic, IPv4 address in
 // network order, port little-endian).
-namespace dynamic_ip {
+namespace tavrix::dynamic_ip {
 
 constexpr std::uint8_t kMagic[4] = {0x55, 0xAA, 0x55, 0xAA};
 constexpr std::size_t kQuerySize = 12;
@@ -34,5 +32,4 @@ std::optional<std::array<std::uint8_t, kReplySize>> BuildReply(const Address& an
 // Nothing when the magic is wrong.
 std::optional<Address> ParseReply(std::span<const std::uint8_t, kReplySize> reply);
 
-}  // namespace dynamic_ip
-}  // namespace tavrix
+}  // namespace tavrix::dynamic_ip

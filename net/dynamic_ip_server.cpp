@@ -52,7 +52,7 @@ void DynamicIpServer::Serve(TcpSocket& client) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
   if (client.ReceiveExactly(query, deadline, stopEvent()) != SocketWait::kReady) return;
   const auto name = dynamic_ip::ParseQuery(query);
-  Answer answer;
+  Answer answer = Answer::kNormal;
   std::optional<dynamic_ip::Address> found;
   {
     std::lock_guard lock(mutex_);

@@ -17,6 +17,8 @@ class DynamicIpServer : public WorkerThread {
   enum class Answer { kNormal, kWrongMagic, kSilent };
 
   explicit DynamicIpServer(std::string address = "127.0.0.1", std::uint16_t port = 0);
+  DynamicIpServer(const DynamicIpServer&) = delete;
+  DynamicIpServer& operator=(const DynamicIpServer&) = delete;
   ~DynamicIpServer() override;
 
   void Register(const std::string& dvrName, const dynamic_ip::Address& address);

@@ -17,6 +17,7 @@ class FrameQueue {
   FrameQueue(int bufferCount, std::int32_t bufferSize);
   FrameQueue(const FrameQueue&) = delete;
   FrameQueue& operator=(const FrameQueue&) = delete;
+  ~FrameQueue() = default;
 
   // False when no buffer is free or the record does not fit one (dropped).
   bool Push(const FrameRecord& record);

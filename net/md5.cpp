@@ -29,8 +29,8 @@ void TransformBlock(std::uint32_t state[4], const std::uint8_t block[64]) {
   }
   std::uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
   for (int i = 0; i < 64; ++i) {
-    std::uint32_t f;
-    int g;
+    std::uint32_t f = 0;
+    int g = 0;
     if (i < 16) {
       f = (b & c) | (~b & d);
       g = i;
@@ -73,7 +73,7 @@ std::array<std::uint8_t, 16> Md5Digest(std::span<const std::uint8_t> message) {
   for (int i = 0; i < 8; ++i) tail[tailSize - 8 + i] = static_cast<std::uint8_t>(bits >> (8 * i));
   for (std::size_t block = 0; block < tailSize; block += 64) TransformBlock(state, tail + block);
 
-  std::array<std::uint8_t, 16> digest;
+  std::array<std::uint8_t, 16> digest{};
   for (int i = 0; i < 16; ++i) digest[i] = static_cast<std::uint8_t>(state[i / 4] >> (8 * (i % 4)));
   return digest;
 }

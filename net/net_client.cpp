@@ -1,6 +1,7 @@
 #include "net/net_client.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -133,6 +134,7 @@ int NetClient::Run() {
 
 NetClient::StepResult NetClient::Connect(TcpSocket& socket, const std::string& address, std::uint16_t port,
                                          bool& socketLeft) {
+  connectAttempts_.fetch_add(1);
   std::string error;
   SocketWait connected = SocketWait::kFailed;
   if (socketLeft) {
@@ -281,6 +283,7 @@ void NetClient::SendMouseReportIfDue() {
 }
 
 void NetClient::ReceiveStream() {
+  receivePasses_.fetch_add(1);
   const auto deadline = std::chrono::steady_clock::now() + TcpSocket::kPollSlice;
   if (dvrSocket_.WaitReadable(deadline, stopEvent()) != SocketWait::kReady) return;
   const long received = dvrSocket_.ReceiveSome({receiveBuffer_.get(), kMaxFrameBytes});

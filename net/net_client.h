@@ -31,6 +31,8 @@ class NetClient : public WorkerThread, private StreamCutterSink {
   static constexpr std::uint32_t kClosedPollPauseMs = 3;
 
   NetClient();
+  NetClient(const NetClient&) = delete;
+  NetClient& operator=(const NetClient&) = delete;
   ~NetClient() override;
 
   // Settings, before Start. False (with LastErrorText) for a password over
@@ -51,6 +53,11 @@ class NetClient : public WorkerThread, private StreamCutterSink {
   bool IsLoggedIn() const { return loggedIn_.load(); }
   std::string LastErrorText() const;
   std::array<std::uint16_t, 5> statusWords() const;
+  // How often the thread has tried to connect (to the DVR or the name
+  // server), and how often it has waited for and read the DVR's stream. They
+  // show that retries and a dead connection are paced rather than spun.
+  std::uint64_t connectAttempts() const { return connectAttempts_.load(); }
+  std::uint64_t receivePasses() const { return receivePasses_.load(); }
 
   // Sends a remote-control key; 0 when not logged in or the send failed.
   int SendKey(std::uint8_t code);
@@ -112,6 +119,8 @@ class NetClient : public WorkerThread, private StreamCutterSink {
   std::array<std::uint16_t, 5> statusWords_{};
   std::uint32_t lastData_ = 0;
   std::uint32_t nextMouse_ = 0;
+  std::atomic<std::uint64_t> connectAttempts_{0};
+  std::atomic<std::uint64_t> receivePasses_{0};
 
   FrameQueue videoQueue_{kQueueBuffers, FrameRecord::kMaxCapacity};
   FrameQueue audioQueue_{kQueueBuffers, StreamCutter::kAudioCapacity};

@@ -22,7 +22,7 @@ bool ToNetworkLayout(const std::uint8_t* frame, std::size_t length, int variant,
   }
   if (firstSlice + 2 >= length) return false;
   const std::uint8_t a = frame[4];
-  std::uint8_t networkA;
+  std::uint8_t networkA = 0;
   if (variant == kQmn) {
     networkA = a;
   } else if (variant == kQm4) {

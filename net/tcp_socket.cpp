@@ -49,7 +49,7 @@ void TcpSocket::ShutdownAndClose() {
 SocketWait TcpSocket::Connect(const std::string& address, std::uint16_t port, std::chrono::milliseconds timeout,
                               Event& stop, std::string& errorText) {
   Close();
-  sockaddr_in destination;
+  sockaddr_in destination{};
   if (!ParseAddress(address, port, destination)) {
     errorText = "Invalid IP address \"" + address + "\"";
     return SocketWait::kFailed;
@@ -85,7 +85,7 @@ SocketWait TcpSocket::Connect(const std::string& address, std::uint16_t port, st
 
 bool TcpSocket::Listen(const std::string& address, std::uint16_t port, std::string& errorText) {
   Close();
-  sockaddr_in local;
+  sockaddr_in local{};
   if (!ParseAddress(address, port, local)) {
     errorText = "Invalid IP address \"" + address + "\"";
     return false;
@@ -102,7 +102,7 @@ bool TcpSocket::Listen(const std::string& address, std::uint16_t port, std::stri
 }
 
 std::uint16_t TcpSocket::LocalPort() const {
-  sockaddr_in local;
+  sockaddr_in local{};
   socklen_t size = sizeof local;
   if (fd_ < 0 || ::getsockname(fd_, reinterpret_cast<sockaddr*>(&local), &size) != 0) return 0;
   return ntohs(local.sin_port);

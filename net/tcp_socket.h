@@ -22,6 +22,8 @@ class TcpSocket {
   explicit TcpSocket(int fd) : fd_(fd) {}
   TcpSocket(TcpSocket&& other) noexcept;
   TcpSocket& operator=(TcpSocket&& other) noexcept;
+  TcpSocket(const TcpSocket&) = delete;
+  TcpSocket& operator=(const TcpSocket&) = delete;
   ~TcpSocket() { Close(); }
 
   bool valid() const { return fd_ >= 0; }

@@ -46,7 +46,7 @@ void ConvertRowPair(const std::uint8_t* luma0, const std::uint8_t* luma1, const 
 // row of picture row y.
 template <typename RowStart, typename RowPair>
 void ForEachRowPair(const std::uint8_t* source, int width, int height, RowStart rowStart, RowPair rowPair) {
-  const std::size_t w = static_cast<std::size_t>(width);
+  const auto w = static_cast<std::size_t>(width);
   const std::uint8_t* cbPlane = source + w * static_cast<std::size_t>(height);
   const std::uint8_t* crPlane = cbPlane + w * static_cast<std::size_t>(height) / 4;
   for (int k = 0; k < height / 2; ++k) {

@@ -26,7 +26,7 @@ std::string FormatLocalTime(const CalendarTime& time, const std::string& format)
   if (localtime_r(&value, &local) == nullptr) return {};
   char text[kMaxTimeText];
   const std::size_t length = std::strftime(text, sizeof text, format.c_str(), &local);
-  return std::string(text, length);
+  return {text, length};
 }
 
 }  // namespace

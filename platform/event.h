@@ -16,6 +16,7 @@ class Event {
   explicit Event(ResetMode mode = ResetMode::Manual);
   Event(const Event&) = delete;
   Event& operator=(const Event&) = delete;
+  ~Event() = default;
 
   void Set();
   void Reset();

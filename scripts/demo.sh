@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, makes the demo recording and shows what is in it.
+# Installs what is missing, builds, makes the demo recording, opens the viewer
+# window on it and shows what the tavrix tool finds in it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -9,6 +10,7 @@ mkdir -p out
 # keeps the sound libraries from filling the terminal with their complaints.
 [ -e /dev/snd ] || export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 build/cli/tavrix make-sample out/demo.VVF --seconds 10
+bash scripts/viewer-demo.sh out/demo.VVF
 build/cli/tavrix info out/demo.VVF
 echo "frames of the first 30 kB (byte offset, kind, channel, length, block time):"
 build/cli/tavrix frames out/demo.VVF --to 30000

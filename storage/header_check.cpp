@@ -9,7 +9,7 @@ namespace {
 constexpr std::array<std::uint8_t, 256> MakeTable() {
   std::array<std::uint8_t, 256> table{};
   for (int i = 0; i < 256; ++i) {
-    std::uint8_t remainder = static_cast<std::uint8_t>(i);
+    auto remainder = static_cast<std::uint8_t>(i);
     for (int bit = 0; bit < 8; ++bit) {
       remainder = static_cast<std::uint8_t>((remainder & 0x80) ? (remainder << 1) ^ 0x07 : remainder << 1);
     }

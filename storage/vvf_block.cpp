@@ -25,8 +25,8 @@ std::uint32_t Get32(const std::uint8_t* in, bool bigEndian) {
 
 void EncodeBlockHeader(const VvfBlockHeader& header, bool bigEndian, std::uint8_t* out) {
   Put32(out, header.blockTime, bigEndian);
-  const std::uint8_t high = static_cast<std::uint8_t>(header.channelMask >> 8);
-  const std::uint8_t low = static_cast<std::uint8_t>(header.channelMask);
+  const auto high = static_cast<std::uint8_t>(header.channelMask >> 8);
+  const auto low = static_cast<std::uint8_t>(header.channelMask);
   out[4] = bigEndian ? high : low;
   out[5] = bigEndian ? low : high;
   out[6] = static_cast<std::uint8_t>(header.frameInterval & 0x7F);

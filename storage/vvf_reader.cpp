@@ -323,9 +323,6 @@ std::uint32_t VvfReader::ReadPrev(std::uint8_t* buffer) {
   std::uint64_t start = BlockStart(position_);
   switch (ReadBlock(start)) {
     case BlockRead::kShort:
-      position_ = start;
-      ResetGathering();
-      return 0;
     case BlockRead::kRejected:
       position_ = start;
       ResetGathering();
@@ -362,7 +359,7 @@ std::uint32_t VvfReader::ReadPrev(std::uint8_t* buffer) {
 }
 
 std::uint32_t VvfReader::DeliverBackward(std::uint8_t* buffer) {
-  const std::uint8_t code = static_cast<std::uint8_t>(window_ >> 24);
+  const auto code = static_cast<std::uint8_t>(window_ >> 24);
   const std::uint8_t* frame = frameBuffer_.get() + kMaxFrameBytes - collected_;
   std::size_t length = 0;
   const bool audio = IsAudioCode(code);

@@ -50,7 +50,7 @@ Bytes WavData(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   const Bytes bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
   if (bytes.size() < 44) return {};
-  return Bytes(bytes.begin() + 44, bytes.end());
+  return {bytes.begin() + 44, bytes.end()};
 }
 
 struct Outcome {
@@ -80,7 +80,7 @@ class AudioCommand : public ::testing::Test {
     builder_.AddTerminator();
   }
 
-  std::string OutPath(const TempFile& recording) const { return recording.directory() + "/sound.wav"; }
+  static std::string OutPath(const TempFile& recording) { return recording.directory() + "/sound.wav"; }
 
   VvfStreamBuilder builder_;
   const std::vector<Bytes> channel0_ = {Tone(800, 3), Tone(640, 5)};

@@ -17,6 +17,7 @@
 #include "audio/audio_decoder.h"
 #include "audio/audio_out.h"
 #include "audio/g711.h"
+#include "tests/support/wait_until.h"
 
 namespace tavrix {
 namespace {
@@ -56,7 +57,7 @@ TEST(AudioOutDevice, DiskDriverCapturesExactlyTheDecodedALawBlock) {
   // A 440 Hz tone, 0.2 s, compressed the way the recorder stores it.
   Bytes block(1600);
   for (std::size_t i = 0; i < block.size(); ++i) {
-    block[i] = CompressALaw(static_cast<std::int16_t>(12000 * std::sin(i * 2 * M_PI * 440 / 8000)));
+    block[i] = CompressALaw(static_cast<std::int16_t>(12000 * std::sin(static_cast<double>(i) * 2 * M_PI * 440 / 8000)));
   }
   AudioDecoder decoder;
   WaveFormat format;
@@ -85,28 +86,45 @@ TEST(AudioOutDevice, DiskDriverCapturesExactlyTheDecodedALawBlock) {
   EXPECT_EQ((found - captured.begin()) % 2, 0);
 }
 
-TEST(AudioOutDevice, DummyDriverAdvancesOnlyWhileRunning) {
-  UseDriver("dummy");
-  AudioOut out;
-  ASSERT_EQ(out.Open(ALawPcm()), 1);
-  ASSERT_EQ(out.Start(), 1);
-  EXPECT_TRUE(out.IsPaused());
-  ASSERT_EQ(out.Write(Bytes(4000).data(), 4000), 1);
-  out.Service();
-  EXPECT_FALSE(out.IsPaused());
-  // Let the device overtake the writer: Service must pause it and move the
-  // writer up to where it stopped.
-  const auto deadline = std::chrono::steady_clock::now() + kGiveUpAfter;
-  while (out.PlayPosition() < 4000) {
-    ASSERT_LT(std::chrono::steady_clock::now(), deadline);
-    std::this_thread::sleep_for(5ms);
+std::uintmax_t SizeOf(const std::filesystem::path& file) {
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(file, error);
+  return error ? 0 : size;
+}
+
+TEST(AudioOutDevice, ThePlayPositionStandsWhileTheDeviceIsPaused) {
+  // The disk driver goes on writing a period of silence for every period it
+  // spends paused: the capture file counts the device's periods.
+  const auto capture = std::filesystem::temp_directory_path() /
+                       ("tavrix-audio-paused-" + std::to_string(::getpid()) + ".raw");
+  UseDriver("disk");
+  ::setenv("SDL_DISKAUDIOFILE", capture.c_str(), 1);
+  {
+    AudioOut out;
+    ASSERT_EQ(out.Open(ALawPcm()), 1);
+    ASSERT_EQ(out.Start(), 1);
+    EXPECT_TRUE(out.IsPaused());
+    ASSERT_EQ(out.Write(Bytes(4000).data(), 4000), 1);
+    out.Service();
+    EXPECT_FALSE(out.IsPaused());
+    // Let the device overtake the writer: Service must pause it and move the
+    // writer up to where it stopped.
+    ASSERT_TRUE(testing::WaitUntil([&] { return out.PlayPosition() >= 4000; }, kGiveUpAfter));
+    out.Service();
+    EXPECT_TRUE(out.IsPaused());
+    const std::uint64_t stopped = out.PlayPosition();
+    EXPECT_EQ(out.Written(), stopped & ~std::uint64_t{1});
+
+    // The file is written through a stdio buffer of at most one page, so
+    // growth beyond a page after the pause is silence of later periods.
+    constexpr std::uintmax_t kUnflushed = 4096;
+    constexpr std::uintmax_t kPeriodBytes = 256 * 2;
+    const std::uintmax_t sizeAtPause = SizeOf(capture);
+    ASSERT_TRUE(testing::WaitUntil([&] { return SizeOf(capture) >= sizeAtPause + kUnflushed + 3 * kPeriodBytes; },
+                                   kGiveUpAfter));
+    EXPECT_EQ(out.PlayPosition(), stopped) << "three periods passed while paused";
   }
-  out.Service();
-  EXPECT_TRUE(out.IsPaused());
-  const std::uint64_t stopped = out.PlayPosition();
-  EXPECT_EQ(out.Written(), stopped & ~std::uint64_t{1});
-  std::this_thread::sleep_for(100ms);  // three device periods
-  EXPECT_EQ(out.PlayPosition(), stopped);
+  std::filesystem::remove(capture);
 }
 
 TEST(AudioOutDevice, VolumeAndMuteMayChangeWhileAnotherThreadWrites) {

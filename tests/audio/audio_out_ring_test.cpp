@@ -185,7 +185,7 @@ TEST_F(AudioOutRing, VolumeWordAndMuteScaleTheSamples) {
     block.resize(1024);
     EXPECT_EQ(Write(block), 1);
     out_->Service();
-    const Bytes played = device_->Pull(loud.size());
+    Bytes played = device_->Pull(loud.size());
     out_->Silence();  // drop the rest so every round starts alike
     return played;
   };

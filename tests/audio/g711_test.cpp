@@ -28,12 +28,12 @@ TEST(G711, ExpansionIsSymmetricAndMonotonic) {
   // Ordering the codes by their magnitude bits must give increasing values;
   // a wrong segment shift breaks this somewhere in the middle of the table.
   for (int magnitude = 1; magnitude < 128; ++magnitude) {
-    const std::uint8_t aPositive = static_cast<std::uint8_t>((0x80 | magnitude) ^ 0x55);
-    const std::uint8_t aBelow = static_cast<std::uint8_t>((0x80 | (magnitude - 1)) ^ 0x55);
+    const auto aPositive = static_cast<std::uint8_t>((0x80 | magnitude) ^ 0x55);
+    const auto aBelow = static_cast<std::uint8_t>((0x80 | (magnitude - 1)) ^ 0x55);
     EXPECT_GT(ExpandALaw(aPositive), ExpandALaw(aBelow)) << magnitude;
     EXPECT_EQ(ExpandALaw(aPositive), -ExpandALaw(aPositive ^ 0x80)) << magnitude;
-    const std::uint8_t muPositive = static_cast<std::uint8_t>(~magnitude & 0xFF);
-    const std::uint8_t muBelow = static_cast<std::uint8_t>(~(magnitude - 1) & 0xFF);
+    const auto muPositive = static_cast<std::uint8_t>(~magnitude & 0xFF);
+    const auto muBelow = static_cast<std::uint8_t>(~(magnitude - 1) & 0xFF);
     EXPECT_GT(ExpandMuLaw(muPositive), ExpandMuLaw(muBelow)) << magnitude;
     EXPECT_EQ(ExpandMuLaw(muPositive), -ExpandMuLaw(muPositive ^ 0x80)) << magnitude;
   }

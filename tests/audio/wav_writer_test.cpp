@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "audio/audio_decoder.h"
+#include "tests/support/vvf_fixture.h"
 
 namespace tavrix {
 namespace {
@@ -27,11 +28,6 @@ std::uint32_t U32At(const Bytes& bytes, std::size_t at) {
 
 class WavWriterTest : public ::testing::Test {
  protected:
-  WavWriterTest() : directory_(fs::temp_directory_path() / ("tavrix-wav-" + std::to_string(::getpid()))) {
-    fs::create_directories(directory_);
-  }
-  ~WavWriterTest() override { fs::remove_all(directory_); }
-
   static WaveFormat Format(AudioFormat code) {
     WaveFormat format;
     AudioDecoder().Configure(code, 8000, &format);
@@ -40,7 +36,8 @@ class WavWriterTest : public ::testing::Test {
 
   std::ptrdiff_t Entries() const { return std::distance(fs::directory_iterator(directory_), fs::directory_iterator()); }
 
-  fs::path directory_;
+  testing::TempDirectory temporary_;
+  fs::path directory_{temporary_.path()};
 };
 
 TEST_F(WavWriterTest, WritesACompleteHeaderAndTheSamples) {

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "tests/cli/run_tool.h"
+#include "tests/support/tool_launcher.h"
 #include "tests/support/vvf_fixture.h"
 
 namespace tavrix {

@@ -12,8 +12,8 @@
 #include "picture/colour_conversion.h"
 #include "storage/vvf_block.h"
 #include "storage/vvf_reader.h"
-#include "tests/cli/run_tool.h"
 #include "tests/support/file_size_limit.h"
+#include "tests/support/tool_launcher.h"
 #include "tests/support/vvf_fixture.h"
 
 namespace tavrix {
@@ -26,7 +26,7 @@ using testing::TempDirectory;
 constexpr std::uint32_t kSampleStart = 1773478800;  // 2026-03-14 09:00:00 UTC
 
 std::string MakeSample(const TempDirectory& directory, const std::string& name, std::vector<std::string> options = {}) {
-  const std::string path = directory.path() + "/" + name;
+  std::string path = directory.path() + "/" + name;
   std::vector<std::string> args = {"make-sample", path};
   args.insert(args.end(), options.begin(), options.end());
   const auto result = RunTool(args);

@@ -18,7 +18,7 @@ namespace {
 class GuardedBuffer {
  public:
   explicit GuardedBuffer(std::size_t capacity) {
-    const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
     dataPages_ = (capacity + page - 1) / page * page;
     mappedBytes_ = dataPages_ + page;
     void* mapped = mmap(nullptr, mappedBytes_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);

@@ -10,7 +10,7 @@ namespace tavrix::test {
 // Builds a compressed frame by hand: start code, header bytes, then one slice
 // per row, each with its start code and row number followed by the bits the
 // caller writes.
-inline std::vector<std::uint8_t> BuildFrame(bool full, std::vector<std::uint8_t> headerBytes, int rows,
+inline std::vector<std::uint8_t> BuildFrame(bool full, const std::vector<std::uint8_t>& headerBytes, int rows,
                                             const std::function<void(BitWriter&, int row)>& slice) {
   std::vector<std::uint8_t> frame = {0x00, 0x00, 0x01, static_cast<std::uint8_t>(full ? 0xF9 : 0xF8)};
   for (std::uint8_t byte : headerBytes) frame.push_back(byte);

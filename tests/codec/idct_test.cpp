@@ -1,6 +1,6 @@
 #include "codec/idct.h"
 
-#include <stdlib.h>
+#include <cstdlib>
 
 #include <gtest/gtest.h>
 

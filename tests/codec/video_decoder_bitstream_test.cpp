@@ -153,16 +153,19 @@ TEST(VideoDecoderBitstream, EscapeLevels) {
 
 TEST(VideoDecoderBitstream, DequantisedValuesClampTo2047AndMinus2048) {
   // Scale 14, level +-255 at scan position 63 (raster 63, W = 83): 74077 before the clamp.
-  for (const auto& [bytes, expected] : {std::pair{std::vector<std::uint32_t>{0, 255}, 2047},
-                                        std::pair{std::vector<std::uint32_t>{128, 1}, -2048}}) {
+  const struct {
+    std::vector<std::uint32_t> escape;
+    int expected;
+  } cases[] = {{{0, 255}, 2047}, {{128, 1}, -2048}};
+  for (const auto& c : cases) {
     const Decoded result = DecodeInto(OneBlockFrame(14, [&](BitWriter& bits) {
       bits.Put(0b000001, 6);
       bits.Put(62, 6);  // position 1 + 62 = 63
-      for (std::uint32_t byte : bytes) bits.Put(byte, 8);
+      for (std::uint32_t byte : c.escape) bits.Put(byte, 8);
     }));
     ASSERT_TRUE(result.ok);
-    EXPECT_EQ(Block0(result.picture), ExpectedBlock(63, expected));
-    EXPECT_NE(Block0(result.picture), ExpectedBlock(63, expected / 2));
+    EXPECT_EQ(Block0(result.picture), ExpectedBlock(63, c.expected));
+    EXPECT_NE(Block0(result.picture), ExpectedBlock(63, c.expected / 2));
   }
 }
 

@@ -11,8 +11,8 @@ namespace {
 using test::BuildFrame;
 
 // A frame of `slices` empty update slices after the given header bytes.
-std::vector<std::uint8_t> FrameWithSlices(bool full, std::vector<std::uint8_t> header, int slices) {
-  return BuildFrame(full, std::move(header), slices, [](BitWriter& bits, int) { bits.Put(0, 6); });
+std::vector<std::uint8_t> FrameWithSlices(bool full, const std::vector<std::uint8_t>& header, int slices) {
+  return BuildFrame(full, header, slices, [](BitWriter& bits, int) { bits.Put(0, 6); });
 }
 
 TEST(VideoDecoderHeader, FieldsOfEveryLayout) {

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -15,12 +13,15 @@
 #include "storage/vvf_reader.h"
 #include "storage/vvf_writer.h"
 #include "tests/net/net_test_support.h"
+#include "tests/support/tool_launcher.h"
+#include "tests/support/vvf_fixture.h"
 
 namespace tavrix {
 namespace {
 
 using namespace std::chrono_literals;
 using Bytes = std::vector<std::uint8_t>;
+using testing::RunTool;
 using testing::WaitUntil;
 
 // The generated stream, keeping what a decoder must show after each frame.
@@ -149,23 +150,6 @@ TEST(LiveRecording, RecordsTheLiveStreamFrameForFrame) {
   }
 }
 
-struct CommandResult {
-  int status = -1;
-  std::string output;  // stdout and stderr
-};
-
-CommandResult RunTool(const std::string& arguments) {
-  CommandResult result;
-  const std::string command = std::string(TAVRIX_BINARY) + " " + arguments + " 2>&1";
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) return result;
-  char buffer[512];
-  while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) result.output += buffer;
-  const int status = ::pclose(pipe);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
-}
-
 TEST(RecordCommand, RecordsBesideAnExistingFileAndReportsRefusals) {
   GeneratedLiveSource::Options generated;
   generated.frames = 30;
@@ -176,27 +160,31 @@ TEST(RecordCommand, RecordsBesideAnExistingFileAndReportsRefusals) {
   std::string error;
   ASSERT_TRUE(simulator.Open(error)) << error;
 
-  const auto folder = std::filesystem::temp_directory_path() / ("tavrix-record-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(folder);
-  const std::string existing = (folder / "LIVE.VVF").string();
+  const testing::TempDirectory folder;
+  const std::string existing = folder.File("LIVE.VVF");
   std::ofstream(existing) << "an earlier recording";
-  ::setenv("TAVRIX_TEST_PASSWORD", "pass word", 1);
-  ::setenv("TAVRIX_WRONG_PASSWORD", "guess", 1);
-  const std::string target = "--ip 127.0.0.1 --port " + std::to_string(simulator.port()) + " --out " + existing;
+  const std::vector<std::string> target = {"record", "--ip", "127.0.0.1", "--port", std::to_string(simulator.port()),
+                                            "--out", existing};
+  testing::ToolOptions run;
+  run.environment = {"TAVRIX_TEST_PASSWORD=pass word", "TAVRIX_WRONG_PASSWORD=guess"};
+  run.timeLimit = 60s;
+  const auto withArguments = [&](std::vector<std::string> more) {
+    more.insert(more.begin(), target.begin(), target.end());
+    return more;
+  };
 
-  const CommandResult refused = RunTool("record " + target + " --password-env TAVRIX_WRONG_PASSWORD --seconds 10");
+  const auto refused = RunTool(withArguments({"--password-env", "TAVRIX_WRONG_PASSWORD", "--seconds", "10"}), run);
   EXPECT_EQ(refused.status, 1);
-  EXPECT_NE(refused.output.find("login failed: Incorrect password."), std::string::npos) << refused.output;
-  EXPECT_FALSE(std::filesystem::exists(folder / "LIVE-1.VVF")) << "a failed login leaves no file behind";
+  EXPECT_NE(refused.err.find("login failed: Incorrect password."), std::string::npos) << refused.err;
+  EXPECT_FALSE(std::filesystem::exists(folder.File("LIVE-1.VVF"))) << "a failed login leaves no file behind";
 
-  const CommandResult recorded = RunTool("record " + target + " --password-env TAVRIX_TEST_PASSWORD --seconds 2");
-  EXPECT_EQ(recorded.status, 0) << recorded.output;
-  EXPECT_EQ(recorded.output.find("pass word"), std::string::npos) << "the password is never shown";
+  const auto recorded = RunTool(withArguments({"--password-env", "TAVRIX_TEST_PASSWORD", "--seconds", "2"}), run);
+  EXPECT_EQ(recorded.status, 0) << recorded.err;
+  EXPECT_EQ((recorded.out + recorded.err).find("pass word"), std::string::npos) << "the password is never shown";
   std::string earlier;
   std::getline(std::ifstream(existing), earlier);
   EXPECT_EQ(earlier, "an earlier recording");
-  EXPECT_GE(DecodeRecording((folder / "LIVE-1.VVF").string()).size(), 25u);
-  std::filesystem::remove_all(folder);
+  EXPECT_GE(DecodeRecording(folder.File("LIVE-1.VVF")).size(), 25u);
 }
 
 }  // namespace

@@ -1,17 +1,17 @@
 #pragma once
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 #include "net/dvr_simulator.h"
 #include "net/live_stream_source.h"
 #include "net/net_client.h"
 #include "net/net_notification.h"
+#include "tests/support/wait_until.h"
 
 namespace tavrix::testing {
 
@@ -60,12 +60,7 @@ class NotificationLog : public NetNotificationReceiver {
   }
   bool WaitFor(NetNotification notification, std::chrono::milliseconds timeout) {
     std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, timeout, [&] {
-      for (const NetNotification n : received_) {
-        if (n == notification) return true;
-      }
-      return false;
-    });
+    return changed_.wait_for(lock, timeout, [&] { return std::ranges::find(received_, notification) != received_.end(); });
   }
 
  private:
@@ -73,17 +68,6 @@ class NotificationLog : public NetNotificationReceiver {
   std::condition_variable changed_;
   std::vector<NetNotification> received_;
 };
-
-// Polls until the condition holds or the time is up.
-inline bool WaitUntil(const std::function<bool()>& condition,
-                      std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return true;
-}
 
 // A simulator with a scripted stream, opened on a free loopback port.
 inline std::unique_ptr<DvrSimulator> OpenSimulator(DvrSimulator::Options options,

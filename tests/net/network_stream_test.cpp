@@ -42,21 +42,21 @@ struct LoopBench {
     audioOut.Open(format);
     recorder.Init(2, FormatVariant::QM_QMT2, 4);
   }
-
-  void Push(FrameQueue& queue, const std::vector<std::uint8_t>& bytes) {
-    FrameRecord record(static_cast<std::int32_t>(bytes.size()), FrameRecord::kTransfer);
-    std::copy(bytes.begin(), bytes.end(), record.payload());
-    record.set_length(static_cast<std::int32_t>(bytes.size()));
-    ASSERT_TRUE(queue.Push(record));
-  }
 };
+
+void Push(FrameQueue& queue, const std::vector<std::uint8_t>& bytes) {
+  FrameRecord record(static_cast<std::int32_t>(bytes.size()), FrameRecord::kTransfer);
+  std::copy(bytes.begin(), bytes.end(), record.payload());
+  record.set_length(static_cast<std::int32_t>(bytes.size()));
+  ASSERT_TRUE(queue.Push(record));
+}
 
 TEST(NetworkStreamSound, AStalledSoundCardNeitherHangsTheStopNorPlaysOn) {
   LoopBench bench;
   ASSERT_EQ(bench.thread.Start(), 1);
   // Each block expands to 8000 bytes of PCM; the device never plays, so
   // the ring fills during the first block and the loop waits for room.
-  for (int i = 0; i < 3; ++i) bench.Push(bench.audioQueue, std::vector<std::uint8_t>(4000, 0xAA));
+  for (int i = 0; i < 3; ++i) Push(bench.audioQueue, std::vector<std::uint8_t>(4000, 0xAA));
   ASSERT_TRUE(WaitUntil([&] { return bench.audioQueue.queued() == 2; }));
   ASSERT_TRUE(WaitUntil([&] { return bench.audioOut.Written() > 0; }));
 
@@ -88,11 +88,11 @@ TEST(NetworkStreamVideo, OnlyFramesThatDecodeAreShownAndRecorded) {
   DrawTestPicture(picture.data(), kPictureWidth, kPalHeight, 0, 0, 0);
   ASSERT_TRUE(encoder.Encode(picture.data(), kPictureWidth, kPalHeight, 0, 4, VideoEncoder::Kind::kFull, frame));
   std::vector<std::uint8_t> damaged(frame.begin(), frame.begin() + 200);
-  bench.Push(bench.videoQueue, damaged);
-  bench.Push(bench.videoQueue, frame);
+  Push(bench.videoQueue, damaged);
+  Push(bench.videoQueue, frame);
   DrawTestPicture(picture.data(), kPictureWidth, kPalHeight, 0, 1, 0);
   ASSERT_TRUE(encoder.Encode(picture.data(), kPictureWidth, kPalHeight, 0, 4, VideoEncoder::Kind::kUpdate, frame));
-  bench.Push(bench.videoQueue, frame);
+  Push(bench.videoQueue, frame);
 
   ASSERT_EQ(bench.thread.Start(), 1);
   EXPECT_TRUE(WaitUntil([&] { return bench.thread.counters().videoFrames == 3; }));

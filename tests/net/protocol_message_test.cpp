@@ -10,7 +10,7 @@ namespace tavrix {
 namespace {
 
 std::string Text(std::span<const std::uint8_t> bytes, std::size_t from) {
-  return std::string(bytes.begin() + static_cast<long>(from), bytes.end());
+  return {bytes.begin() + static_cast<long>(from), bytes.end()};
 }
 
 TEST(ControlMessage, OutgoingMessagesHaveTheirFixedLayout) {

@@ -17,7 +17,7 @@ Bytes Cat(std::initializer_list<Bytes> parts) {
   return all;
 }
 
-Bytes Ascii(const std::string& text) { return Bytes(text.begin(), text.end()); }
+Bytes Ascii(const std::string& text) { return {text.begin(), text.end()}; }
 
 const Bytes kUpdate = {0x00, 0x00, 0x01, 0xF8};
 const Bytes kFull = {0x00, 0x00, 0x01, 0xF9};

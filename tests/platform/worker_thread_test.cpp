@@ -11,6 +11,9 @@ namespace {
 // Loops until stopped, the way the playback thread does.
 class LoopingWorker : public WorkerThread {
  public:
+  LoopingWorker() = default;
+  LoopingWorker(const LoopingWorker&) = delete;
+  LoopingWorker& operator=(const LoopingWorker&) = delete;
   ~LoopingWorker() override { Stop(); }
   std::atomic<int> runs{0};
 
@@ -25,6 +28,9 @@ class LoopingWorker : public WorkerThread {
 
 class OneShotWorker : public WorkerThread {
  public:
+  OneShotWorker() = default;
+  OneShotWorker(const OneShotWorker&) = delete;
+  OneShotWorker& operator=(const OneShotWorker&) = delete;
   ~OneShotWorker() override { Stop(); }
 
  protected:

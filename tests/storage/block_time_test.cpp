@@ -16,8 +16,8 @@ CalendarTime Expected(int year, int month, int day, int hour, int minute, int se
 
 TEST(BlockTimeToLocal, KnownDates) {
   struct Case {
-    std::uint32_t blockTime;
-    std::int32_t bias;
+    std::uint32_t blockTime = 0;
+    std::int32_t bias = 0;
     CalendarTime expected;
   };
   const Case cases[] = {
@@ -38,7 +38,7 @@ TEST(BlockTimeToLocal, KnownDates) {
 // Every day from 1970 into 2099 against the C library's calendar.
 TEST(BlockTimeToLocal, MatchesTheCalendarOnEveryDay) {
   for (std::int64_t t = 45296; t < 4102444800; t += 86400) {  // 12:34:56 each day
-    const std::time_t seconds = static_cast<std::time_t>(t);
+    const auto seconds = static_cast<std::time_t>(t);
     std::tm utc{};
     gmtime_r(&seconds, &utc);
     const CalendarTime time = BlockTimeToLocal(static_cast<std::uint32_t>(t), 0);

@@ -10,6 +10,7 @@
 
 #include "storage/block_time.h"
 #include "storage/header_check.h"
+#include "tests/support/unprivileged.h"
 #include "tests/support/vvf_fixture.h"
 
 namespace tavrix {
@@ -609,12 +610,26 @@ TEST(ReaderOpen, RefusesWhatIsNoRecordingSource) {
 }
 
 TEST(ReaderOpen, UnreadableFileIsRefusedWithTheReason) {
-  if (geteuid() == 0) GTEST_SKIP() << "root may read any file";
   TempFile file({1, 2, 3});
+  // The directory may be entered; root reads any file, so the reader runs
+  // as an unprivileged user.
+  ASSERT_EQ(chmod(file.directory().c_str(), 0755), 0);
+  const auto openAsNobody = [&] {
+    return testing::RunUnprivileged([&] {
+      VvfReader reader;
+      return reader.Open(file.path(), false) ? std::string("opened") : reader.LastError();
+    });
+  };
   ASSERT_EQ(chmod(file.path().c_str(), 0), 0);
-  VvfReader reader;
-  EXPECT_FALSE(reader.Open(file.path(), false));
-  EXPECT_NE(reader.LastError().find("Permission denied"), std::string::npos) << reader.LastError();
+  const auto refused = openAsNobody();
+  ASSERT_TRUE(refused.finished) << refused.failure;
+  EXPECT_NE(refused.result.find("Permission denied"), std::string::npos) << refused.result;
+
+  // The same file readable: whatever else is wrong with it, permission is not.
+  ASSERT_EQ(chmod(file.path().c_str(), 0644), 0);
+  const auto readable = openAsNobody();
+  ASSERT_TRUE(readable.finished) << readable.failure;
+  EXPECT_EQ(readable.result.find("Permission denied"), std::string::npos) << readable.result;
 }
 
 }  // namespace

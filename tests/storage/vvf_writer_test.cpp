@@ -1,11 +1,11 @@
 #include "storage/vvf_writer.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/resource.h>
 
 #include <algorithm>
 #include <atomic>
+#include <csignal>
 #include <ctime>
 #include <thread>
 #include <vector>
@@ -13,12 +13,14 @@
 #include "storage/header_check.h"
 #include "storage/vvf_reader.h"
 #include "tests/support/vvf_fixture.h"
+#include "tests/support/wait_until.h"
 
 namespace tavrix {
 namespace {
 
 using testing::ReadWholeFile;
 using testing::TempDirectory;
+using testing::WaitUntil;
 
 // A network video frame: start code, header byte A (bit 7 = full picture),
 // the big-endian picture number, then filler without start codes.
@@ -138,7 +140,8 @@ TEST_F(WriterTest, RecordingReadsBackFrameForFrame) {
   ASSERT_TRUE(reader.Open(path_, false));
   std::vector<std::uint8_t> buffer(kMaxFrameBytes);
   std::size_t index = 0;
-  for (std::uint32_t length; (length = reader.ReadNext(buffer.data())) > 0; ++index) {
+  for (std::uint32_t length = reader.ReadNext(buffer.data()); length > 0;
+       length = reader.ReadNext(buffer.data()), ++index) {
     ASSERT_LT(index, expected.size());
     EXPECT_EQ(std::vector<std::uint8_t>(buffer.begin(), buffer.begin() + length), expected[index]) << index;
     EXPECT_EQ(reader.frameInfo().audio, index % 2 == 1);
@@ -302,6 +305,7 @@ TEST(WriterThreads, StopDuringWritesLeavesWholeBlocks) {
   VvfWriter writer;
   writer.Init(2, FormatVariant::QM_QMT2, 4);
   std::atomic<bool> done{false};
+  std::atomic<int> framesWritten{0};
   std::thread stream([&] {
     std::uint16_t number = 0;
     std::vector<std::uint8_t> samples(800, 0xD5);
@@ -310,13 +314,16 @@ TEST(WriterThreads, StopDuringWritesLeavesWholeBlocks) {
       ++number;
       writer.WriteVideo(frame.data(), frame.size());
       writer.WriteAudio(samples.data(), samples.size());
+      framesWritten.fetch_add(1);
     }
   });
   for (int i = 0; i < 20; ++i) {
     const std::string path = directory.path() + "/part" + std::to_string(i) + ".vvf";
     ASSERT_TRUE(writer.Start(path));
-    std::this_thread::yield();
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    // Stop while the stream thread is in the middle of this recording: a
+    // few frames into it, the stop of a 4096-byte block is likely mid-frame.
+    const int started = framesWritten.load();
+    ASSERT_TRUE(WaitUntil([&] { return framesWritten.load() >= started + 3 + i % 4; }));
     ASSERT_TRUE(writer.Stop()) << writer.LastError();
     EXPECT_EQ(ReadWholeFile(path).size() % kVvfBlockSize, 0u) << path;
   }

@@ -26,7 +26,7 @@ std::vector<std::uint8_t> VvfStreamBuilder::RandomBytes(std::size_t length) {
   for (auto& byte : bytes) {
     seed_ = seed_ * 1103515245u + 12345u;
     // Zeros and ones often, so that near-miss start codes are common.
-    const std::uint8_t value = static_cast<std::uint8_t>(seed_ >> 16);
+    const auto value = static_cast<std::uint8_t>(seed_ >> 16);
     byte = value < 24 ? 0x00 : value < 32 ? 0x01 : value;
   }
   return bytes;
