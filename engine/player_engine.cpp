@@ -113,7 +113,7 @@ CommandResult PlayerEngine::OpenSource(const std::string& path, bool isDisk) {
     return CommandResult::Refused(lastError_);
   }
   // The reader is the playback thread's while it runs.
-  StopThreads("another recording was opened");
+  StopThreads("another recording was chosen");
   if (!reader_.Open(path, isDisk)) {
     lastError_ = reader_.LastError();
     return CommandResult::Refused(lastError_);
@@ -214,10 +214,10 @@ bool PlayerEngine::GetBlockTime(CalendarTime& out) const {
 
 CommandResult PlayerEngine::ConnectDirect(const std::string& address, std::uint16_t port,
                                           const std::string& password) {
-  if (mode_.load() != EngineMode::Client) lastError_ = "connections are made in client mode only";
-  else if (address.empty()) lastError_ = "no DVR address was given";
-  else if (port == 0) lastError_ = "port 0 is not a DVR port";
-  else lastError_.clear();
+  lastError_ = mode_.load() != EngineMode::Client ? "connections are made in client mode only"
+               : address.empty()                    ? "no DVR address was given"
+               : port == 0                          ? "port 0 is not a DVR port"
+                                                    : "";
   if (!lastError_.empty()) return CommandResult::Refused(lastError_);
   StopThreads("a new connection was made");
   decoder_.SelectFormat(static_cast<int>(FormatVariant::QM_QMN));
@@ -230,11 +230,11 @@ CommandResult PlayerEngine::ConnectDirect(const std::string& address, std::uint1
 
 CommandResult PlayerEngine::ConnectDynamicIp(const std::string& server, std::uint16_t serverPort,
                                              const std::string& dvrName, const std::string& password) {
-  if (mode_.load() != EngineMode::Client) lastError_ = "connections are made in client mode only";
-  else if (server.empty()) lastError_ = "no dynamic-IP server was given";
-  else if (serverPort == 0) lastError_ = "port 0 is not a server port";
-  else if (dvrName.empty()) lastError_ = "no DVR name was given";
-  else lastError_.clear();
+  lastError_ = mode_.load() != EngineMode::Client ? "connections are made in client mode only"
+               : server.empty()                     ? "no dynamic-IP server was given"
+               : serverPort == 0                    ? "port 0 is not a server port"
+               : dvrName.empty()                    ? "no DVR name was given"
+                                                    : "";
   if (!lastError_.empty()) return CommandResult::Refused(lastError_);
   StopThreads("a new connection was made");
   decoder_.SelectFormat(static_cast<int>(FormatVariant::QM_QMN));

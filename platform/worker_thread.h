@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <thread>
+#include <utility>
 
 #include "platform/event.h"
 

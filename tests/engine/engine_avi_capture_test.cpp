@@ -131,7 +131,7 @@ TEST(EngineAviCapture, EndsWithPlaybackAndSaysWhy) {
     std::function<void(PlayerUnderTest&)> end;
   } cases[] = {
       {"the recording was closed", [](PlayerUnderTest& p) { ASSERT_TRUE(p.engine->CloseSource()); }},
-      {"another recording was opened",
+      {"another recording was chosen",
        [&](PlayerUnderTest& p) { ASSERT_TRUE(p.engine->OpenSource(file->path(), false)); }},
       {"the mode changed", [](PlayerUnderTest& p) { ASSERT_TRUE(p.SetMode(EngineMode::Client)); }},
   };
